@@ -1,0 +1,168 @@
+// Recalculation of one merged order row and of its merged phases from the
+// origin rows behind them, after those origin rows changed.
+#include <array>
+
+#include "data/error.h"
+#include "host/framework.h"
+#include "merge/filter_text.h"
+#include "merge/merged_view.h"
+#include "shell/clspd_vestaro.h"
+#include "shell/module.h"
+
+namespace zv {
+namespace {
+
+Recordset& Require(const std::shared_ptr<Recordset>& rs) {
+  if (!rs) Raise(err::kObjectVariableNotSet);
+  return *rs;
+}
+
+bool SelectsByRow(int32_t pgm_chiamante) {
+  return pgm_chiamante == FbGenerazioneDdtDaOCL || pgm_chiamante == FbGenerazioneDdtDaODL;
+}
+
+}  // namespace
+
+void CLSPD_VESTARO::RicalcolaSingolaRigaOrdiniFasi(std::string_view, int32_t, int32_t&,
+                                                   std::optional<int16_t>) {}
+
+void CLSPD_VESTARO::RicalcolaSingolaRigaOrdiniFasiExt(std::string_view p_Numreg,
+                                                      int32_t p_ProgRiga, int32_t& p_TipoVis,
+                                                      int32_t p_CodFase) {
+  Trap("RicalcolaSingolaRigaOrdiniFasiExt", [&] {
+    ZMX_MSGBOX("RicalcolaSingolaRigaOrdiniFasiExt", 0, mb::kOkOnly, "CLSPD_VESTARO");
+    RicalcolaSingolaRigaOrdiniFasiExt3(p_Numreg, p_ProgRiga, p_TipoVis, p_CodFase, 0);
+  });
+}
+
+void CLSPD_VESTARO::RicalcolaSingolaRigaOrdiniFasiExt3(std::string_view p_Numreg,
+                                                       int32_t p_ProgRiga, int32_t& p_TipoVis,
+                                                       int32_t p_CodFase,
+                                                       int32_t p_ProgSfase) {
+  Trap("RicalcolaSingolaRigaOrdiniFasiExt3", [&] {
+    Recordset& links = Require(RstRiferimenti);
+    std::string numreg(p_Numreg);
+    int32_t progriga = p_ProgRiga, fase = p_CodFase, sfase = p_ProgSfase;
+
+    // The key of an origin row leads to the merged row that holds it.
+    if (p_TipoVis == VstDettagliate) {
+      KeyFilter by_origin;
+      by_origin.Text("ORIG_NUMREG   = ", numreg).Number("ORIG_PROGRIGA = ", progriga);
+      if (AccorpaFaseRecordsetOrdini)
+        by_origin.Number("ORIG_CODFASE = ", fase).Number("ORIG_PROGSFASE = ", sfase);
+      links.SetFilter(by_origin);
+      if (links.RecordCount() == 0) {
+        links.SetFilter(Variant(int32_t{0}));
+        return;
+      }
+      links.MoveFirst();
+      numreg = KeyText(links.Value("DESTI_NUMREG"));
+      progriga = KeyNumber(links.Value("DESTI_PROGRIGA"));
+      fase = KeyNumber(links.Value("DESTI_CODFASE"));
+      sfase = KeyNumber(links.Value("DESTI_PROGSFASE"));
+    }
+
+    KeyFilter by_merged;
+    by_merged.Text("DESTI_NUMREG = ", numreg).Number("DESTI_PROGRIGA = ", progriga);
+    if (AccorpaFaseRecordsetOrdini)
+      by_merged.Number("DESTI_CODFASE = ", fase).Number("DESTI_PROGSFASE = ", sfase);
+    links.SetFilter(by_merged);
+    if (links.RecordCount() == 0) return;
+
+    std::shared_ptr<Recordset> origin = Require(RstOrigOrdini).Clone();
+    std::shared_ptr<Recordset> merged = Require(RstDestiOrdini).Clone();
+
+    // The merged order row: found exactly once, or left alone.
+    KeyFilter merged_filter;
+    merged_filter.Text("DO11_NUMREG_CO99 = ", numreg).Number("DO30_PROGRIGA    = ", progriga);
+    if (AccorpaFaseRecordsetOrdini)
+      merged_filter.Number("DO46_CODFASE = ", fase).Number("DO46_PROGSFASE = ", sfase);
+    merged->SetFilter(merged_filter);
+    if (merged->RecordCount() == 1) {
+      merged->MoveFirst();
+      RowList rows;
+      links.MoveFirst();
+      while (!links.Eof()) {
+        KeyFilter origin_filter;
+        origin_filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+            .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
+        if (AccorpaFaseRecordsetOrdini) {
+          origin_filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
+              .Number("DO46_PROGSFASE = ", links.Value("ORIG_PROGSFASE"));
+        }
+        origin->SetFilter(origin_filter);
+        rows.AddView(*origin);
+        links.MoveNext();
+      }
+
+      std::array<Decimal, kOrderSumColumns.size()> sums{};
+      Decimal selection;
+      const bool by_selection = SelectsByRow(PgmChiamante);
+      // For the document generations only the selected rows count, and only
+      // the quantities to transfer.
+      VisitRows(*origin, rows, [&] {
+        if (by_selection) {
+          const Variant selez = origin->Value("SELEZ");
+          if (Quantity(selez).IsZero()) return;
+          sums[8] += Quantity(origin->Value("QTADATRASF"));
+          sums[9] += Quantity(origin->Value("QTA2DATRASF"));
+          if (selection.IsZero()) selection = Quantity(selez);
+          return;
+        }
+        for (size_t i = 0; i < sums.size(); ++i)
+          sums[i] += Quantity(origin->Value(kOrderSumColumns[i]));
+      });
+      if (by_selection) {
+        merged->SetValue("QTADATRASF", Variant(sums[8]));
+        merged->SetValue("QTA2DATRASF", Variant(sums[9]));
+        merged->SetValue("SELEZ", Variant(selection));
+      } else {
+        for (size_t i = 0; i < sums.size(); ++i)
+          merged->SetValue(kOrderSumColumns[i], Variant(sums[i]));
+      }
+      merged->Update();
+    }
+
+    if (!IsRecordsetFasi) return;
+    std::shared_ptr<Recordset> origin_phases = Require(RstOrigFasi).Clone();
+    std::shared_ptr<Recordset> merged_phases = Require(RstDestiFasi).Clone();
+    // Every merged phase of the merged row, whatever phase was asked for.
+    merged_phases->SetFilter(KeyFilter()
+                                 .Text("DO46_NUMREG_CO99 = ", numreg)
+                                 .Number("DO46_PROGRIGA    = ", progriga));
+    if (!FirstRow(*merged_phases)) return;
+    while (!merged_phases->Eof()) {
+      const Variant merged_fase = CDecN(merged_phases->Value("DO46_CODFASE"));
+      const Variant merged_sfase = CDecN(merged_phases->Value("DO46_PROGSFASE"));
+      RowList rows;
+      if (FirstRow(links)) {
+        while (!links.Eof()) {
+          origin_phases->SetFilter(KeyFilter()
+                                       .Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+                                       .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
+                                       .Number("DO46_CODFASE     = ", merged_fase)
+                                       .Number("DO46_PROGSFASE   = ", merged_sfase));
+          rows.AddView(*origin_phases);
+          links.MoveNext();
+        }
+      }
+      std::array<Decimal, kPhaseSumColumns.size()> sums{};
+      Decimal selection;
+      VisitRows(*origin_phases, rows, [&] {
+        for (size_t i = 0; i < sums.size(); ++i)
+          sums[i] += Quantity(origin_phases->Value(kPhaseSumColumns[i].name));
+        if (selection.IsZero()) selection = Quantity(origin_phases->Value("DO46_SELEZ"));
+      });
+      for (size_t i = 0; i < sums.size(); ++i) {
+        Variant value(sums[i]);
+        merged_phases->SetValue(kPhaseSumColumns[i].name,
+                                kPhaseSumColumns[i].zero_as_null ? NullSeZero(value) : value);
+      }
+      merged_phases->SetValue("DO46_SELEZ", Variant(selection));
+      merged_phases->Update();
+      merged_phases->MoveNext();
+    }
+  });
+}
+
+}  // namespace zv

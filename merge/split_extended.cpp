@@ -1,0 +1,291 @@
+// The extended split-back: the quantity entered on a merged row (to
+// advance and to scrap on a phase, to transfer or consume on an order row)
+// is given out to the origin rows behind it, one unit of measure at a time,
+// and the merged row is then recalculated from them.
+//
+// Coverage visits the origin rows in link order and lets each take what it
+// still has open; re-proportioning gives each a share proportional to its
+// open quantity. Whatever is left over goes to the last origin row that
+// took part, so the origin rows add up exactly to the merged quantity.
+#include <optional>
+
+#include "data/error.h"
+#include "merge/filter_text.h"
+#include "merge/merged_view.h"
+#include "shell/clspd_vestaro.h"
+#include "shell/module.h"
+
+namespace zv {
+namespace {
+
+Recordset& Require(const std::shared_ptr<Recordset>& rs) {
+  if (!rs) Raise(err::kObjectVariableNotSet);
+  return *rs;
+}
+
+void RequireUnit(int unit) {
+  if (unit != Vst_Quantita1 && unit != Vst_Quantita2) Raise(err::kInvalidProcedureCall);
+}
+
+bool IsPickingListProgram(int32_t pgm_chiamante) {
+  return pgm_chiamante == FbGenerazioneDdtDaListaPrel ||
+         pgm_chiamante == FbGenerazioneDdtDaListaTrasf;
+}
+
+// The programs that close phases of production orders (1, 2) and of
+// subcontracting orders (3).
+bool ClosesOrderPhases(int32_t pgm) {
+  return pgm == FbAvanzamentoOrdiniProduzione || pgm == FbInterrogazioneAvanzamento;
+}
+
+void CopyField(Recordset& from, Recordset& to, const char* field) {
+  to.SetValue(field, from.Value(field));
+}
+
+}  // namespace
+
+void CLSPD_VESTARO::RipartisciRigaAccorpataExt(const std::shared_ptr<Recordset>& p_RstFasi,
+                                               int32_t pTipoQuantita) {
+  if (pTipoQuantita == Vst_Tutte) {
+    RipartisciRigaAccorpataExt(p_RstFasi, Vst_Quantita1);
+    RipartisciRigaAccorpataExt(p_RstFasi, Vst_Quantita2);
+    return;
+  }
+  Trap("RipartisciRigaAccorpata", [&] { SplitMergedPhase(Require(p_RstFasi), pTipoQuantita); });
+}
+
+void CLSPD_VESTARO::RipartisciRigaAccorpataOrdiniExt(
+    const std::shared_ptr<Recordset>& p_RstOrdini, int32_t pTipoQuantita) {
+  if (pTipoQuantita == Vst_Tutte) {
+    RipartisciRigaAccorpataOrdiniExt(p_RstOrdini, Vst_Quantita1);
+    RipartisciRigaAccorpataOrdiniExt(p_RstOrdini, Vst_Quantita2);
+    return;
+  }
+  Trap("RipartisciRigaAccorpataOrdiniExt",
+       [&] { SplitMergedOrderRow(Require(p_RstOrdini), pTipoQuantita); });
+}
+
+void CLSPD_VESTARO::SplitMergedPhase(Recordset& edited, int unit) {
+  RequireUnit(unit);
+  const PhaseUnitColumns cols = PhaseColumnsFor(unit);
+  const std::string numreg = KeyText(edited.Value("DO46_NUMREG_CO99"));
+  const int32_t progriga = KeyNumber(edited.Value("DO46_PROGRIGA"));
+  const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
+  const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+  Decimal to_advance = Quantity(edited.Value(cols.to_advance));
+  Decimal to_scrap = Quantity(edited.Value(cols.to_scrap));
+
+  Recordset& links = Require(RstRiferimenti);
+  links.SetFilter(KeyFilter()
+                      .Text("DESTI_NUMREG = ", numreg)
+                      .Number("DESTI_PROGRIGA = ", progriga));
+  if (links.RecordCount() == 0 || !IsRecordsetFasi) return;
+
+  std::shared_ptr<Recordset> origin = Require(RstOrigFasi).Clone();
+  std::shared_ptr<Recordset> merged = Require(RstDestiFasi).Clone();
+  merged->SetFilter(KeyFilter()
+                        .Text("DO46_NUMREG_CO99 = ", numreg)
+                        .Number("DO46_PROGRIGA    = ", progriga)
+                        .Number("DO46_CODFASE     = ", fase)
+                        .Number("DO46_PROGSFASE   = ", sfase));
+
+  // The origin phases of the merged phase, in link order.
+  RowList rows;
+  if (FirstRow(*merged)) {
+    while (!merged->Eof()) {
+      const Variant merged_fase = CDecN(merged->Value("DO46_CODFASE"));
+      const Variant merged_sfase = CDecN(merged->Value("DO46_PROGSFASE"));
+      if (FirstRow(links)) {
+        while (!links.Eof()) {
+          origin->SetFilter(KeyFilter()
+                                .Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+                                .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
+                                .Number("DO46_CODFASE     = ", merged_fase)
+                                .Number("DO46_PROGSFASE   = ", merged_sfase));
+          rows.AddView(*origin);
+          links.MoveNext();
+        }
+      }
+      merged->MoveNext();
+    }
+  }
+
+  const bool closes_orders = ClosesOrderPhases(PgmChiamante);
+  const bool closes_subcontracting = PgmChiamante == FbVersamentoContoLavoro;
+  VisitRows(*origin, rows, [&] {
+    origin->SetValue("DO46_SELEZ", Variant(int16_t{0}));
+    origin->SetValue("DO46_FLGSALDO", Variant(int16_t{0}));
+    origin->SetValue(cols.to_advance, Variant::Null());
+    origin->SetValue(cols.to_scrap, Variant::Null());
+    if (closes_orders) origin->SetValue("DO46_FLGSALDOORD", Variant(int16_t{0}));
+    if (closes_subcontracting) origin->SetValue("DO46_FLGSALDOODL", Variant(int16_t{0}));
+    origin->Update();
+  });
+
+  // Coverage. With the stop on the other quantity, a row that has nothing
+  // to advance or scrap in the other unit ends the distribution.
+  std::optional<Bookmark> advance_row, scrap_row;
+  for (Bookmark b : rows.rows()) {
+    origin->SetBookmark(b);
+    const Decimal ordered = Quantity(origin->Value(cols.ordered));
+    const Decimal open = ordered - Quantity(origin->Value(cols.consolidated));
+    if (open > Decimal(0)) {
+      if (TipoStopCopertura == Vst_Stop_AltraQuantita &&
+          Quantity(origin->Value(cols.other_to_advance)).IsZero() &&
+          Quantity(origin->Value(cols.other_to_scrap)).IsZero()) {
+        break;
+      }
+      advance_row = b;
+      origin->SetValue(cols.to_advance, Variant(TakeUpTo(open, to_advance)));
+      if (to_advance > Decimal(0)) to_advance -= Quantity(origin->Value(cols.to_advance));
+    }
+    scrap_row = b;
+    const Decimal rest = ordered - Quantity(origin->Value(cols.to_advance));
+    origin->SetValue(cols.to_scrap, Variant(TakeUpTo(rest, to_scrap)));
+    if (to_scrap > Decimal(0)) to_scrap -= Quantity(origin->Value(cols.to_scrap));
+
+    for (const char* column :
+         {"DO46_QTADAAVANZ", "DO46_QTA2DAAVANZ", "DO46_QTADASCART", "DO46_QTA2DASCART"})
+      origin->SetValue(column, NullSeZero(origin->Value(column)));
+    for (const char* column : {"DO46_SELEZ", "DO46_FLGSALDO", "DO46_DEPVERSAM", "DO46_DEPSCARTO"})
+      CopyField(edited, *origin, column);
+    if (closes_orders) CopyField(edited, *origin, "DO46_FLGSALDOORD");
+    if (closes_subcontracting) CopyField(edited, *origin, "DO46_FLGSALDOODL");
+    if (closes_orders || closes_subcontracting) {
+      CopyField(edited, *origin, "DO46_DOCSCARTO");
+      CopyField(edited, *origin, "DO46_MACCHINAALT");
+    }
+    origin->Update();
+  }
+
+  // The leftover goes to the last rows that took part; the scrap leftover
+  // only when some row could take an advance.
+  if (advance_row) {
+    origin->SetFilter(Variant(int32_t{0}));
+    if (to_advance > Decimal(0)) {
+      origin->SetBookmark(*advance_row);
+      origin->SetValue(cols.to_advance,
+                       Variant(to_advance + Quantity(origin->Value(cols.to_advance))));
+      origin->Update();
+    }
+    if (to_scrap > Decimal(0) && scrap_row) {
+      origin->SetBookmark(*scrap_row);
+      origin->SetValue(cols.to_scrap, Variant(to_scrap + Quantity(origin->Value(cols.to_scrap))));
+      origin->Update();
+    }
+  }
+  origin.reset();
+  merged.reset();
+
+  int32_t tipo_vis = VstAccorpate;
+  RicalcolaSingolaRigaOrdiniFasiExt3(numreg, progriga, tipo_vis, 0, 0);
+}
+
+void CLSPD_VESTARO::SplitMergedOrderRow(Recordset& edited, int unit) {
+  RequireUnit(unit);
+  const OrderUnitColumns cols = OrderColumnsFor(PgmChiamante, unit);
+  const std::string numreg = KeyText(edited.Value("DO11_NUMREG_CO99"));
+  const int32_t progriga = KeyNumber(edited.Value("DO30_PROGRIGA"));
+  const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
+  const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+  const Decimal target = Quantity(edited.Value(cols.target));
+  // The merged row's open quantity.
+  const Decimal merged_open = Quantity(edited.Value(cols.ordered)) - Quantity(edited.Value(cols.done));
+
+  Recordset& links = Require(RstRiferimenti);
+  KeyFilter link_filter;
+  link_filter.Text("DESTI_NUMREG = ", numreg).Number("DESTI_PROGRIGA = ", progriga);
+  if (AccorpaFaseRecordsetOrdini)
+    link_filter.Number("DESTI_CODFASE = ", fase).Number("DESTI_PROGSFASE = ", sfase);
+  links.SetFilter(link_filter);
+  if (links.RecordCount() == 0) return;
+
+  std::shared_ptr<Recordset> origin = Require(RstOrigOrdini).Clone();
+  std::shared_ptr<Recordset> merged = Require(RstDestiOrdini).Clone();
+  KeyFilter merged_filter;
+  merged_filter.Text("DO11_NUMREG_CO99 = ", numreg).Number("DO30_PROGRIGA    = ", progriga);
+  if (AccorpaFaseRecordsetOrdini)
+    merged_filter.Number("DO46_CODFASE = ", fase).Number("DO46_PROGSFASE = ", sfase);
+  merged->SetFilter(merged_filter);
+
+  // The origin rows of the merged row in link order; `taking_part` keeps
+  // only those that have something in the other unit.
+  auto gather = [&](bool taking_part) {
+    RowList rows;
+    if (!FirstRow(*merged)) return rows;
+    while (!merged->Eof()) {
+      if (FirstRow(links)) {
+        while (!links.Eof()) {
+          KeyFilter origin_filter;
+          origin_filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+              .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
+          if (AccorpaFaseRecordsetOrdini) {
+            origin_filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
+                .Number("DO46_PROGSFASE = ", links.Value("ORIG_PROGSFASE"));
+          }
+          if (taking_part) origin_filter.Term(std::string(cols.other_target) + " <> 0 ");
+          origin->SetFilter(origin_filter);
+          rows.AddView(*origin);
+          links.MoveNext();
+        }
+      }
+      merged->MoveNext();
+    }
+    return rows;
+  };
+
+  const bool picking_list = IsPickingListProgram(PgmChiamante);
+  const RowList all_rows = gather(false);
+  VisitRows(*origin, all_rows, [&] {
+    origin->SetValue("SELEZ", Variant(int16_t{0}));
+    origin->SetValue(cols.target, picking_list ? Variant(int16_t{0}) : Variant::Null());
+    origin->Update();
+  });
+  const int32_t row_count = static_cast<int32_t>(all_rows.size());
+
+  const bool stop_on_other = TipoStopCopertura == Vst_Stop_AltraQuantita &&
+                             *cols.other_target != '\0';
+  const RowList taking_part = stop_on_other ? gather(true) : all_rows;
+  Decimal remaining = target;
+  std::optional<Bookmark> last_row;
+  VisitRows(*origin, taking_part, [&] {
+    const Bookmark here = origin->GetBookmark();
+    const Decimal open =
+        Quantity(origin->Value(cols.ordered)) - Quantity(origin->Value(cols.done));
+    bool took = false;
+    if (TipoRipartisci == Fb_Riproporziona) {
+      Decimal share = ProportionalShare(open, target, merged_open, row_count);
+      if (share > remaining) share = remaining;
+      origin->SetValue(cols.target, Variant(share));
+      took = true;
+    } else if (open > Decimal(0)) {
+      origin->SetValue(cols.target, Variant(TakeUpTo(open, remaining)));
+      took = true;
+    }
+    if (took) {
+      last_row = here;
+      if (remaining > Decimal(0)) remaining -= Quantity(origin->Value(cols.target));
+    }
+    for (const char* column : {"QTADATRASF", "DO31_QTA2CONS"}) {
+      Variant value = CDecN(origin->Value(column));
+      origin->SetValue(column, picking_list ? value : NullSeZero(value));
+    }
+    for (const char* column : {"SELEZ", "DEPRIGA", "DEPFASEPREC"})
+      CopyField(edited, *origin, column);
+    origin->Update();
+  });
+
+  if (remaining > Decimal(0) && last_row) {
+    origin->SetFilter(Variant(int32_t{0}));
+    origin->SetBookmark(*last_row);
+    origin->SetValue(cols.target, Variant(remaining + Quantity(origin->Value(cols.target))));
+    origin->Update();
+  }
+  origin.reset();
+  merged.reset();
+
+  int32_t tipo_vis = VstAccorpate;
+  RicalcolaSingolaRigaOrdiniFasiExt3(numreg, progriga, tipo_vis, fase, sfase);
+}
+
+}  // namespace zv
