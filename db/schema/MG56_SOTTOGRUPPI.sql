@@ -1,0 +1,10 @@
+-- Article sub-groups within a group.
+CREATE TABLE MG56_SOTTOGRUPPI (
+  MG56_DITTA_CG18  DECIMAL(5,0) NOT NULL,  -- company
+  MG56_FAM_MG53    CHAR(4) NOT NULL,       -- family
+  MG56_SFAM_MG54   CHAR(4) NOT NULL,       -- sub-family
+  MG56_GRUPPO_MG55 CHAR(4) NOT NULL,       -- group
+  MG56_SGRUPPO     CHAR(4) NOT NULL,       -- sub-group code
+  MG56_DESCR       VARCHAR(40) NULL,       -- description
+  CONSTRAINT PK_MG56 PRIMARY KEY (MG56_DITTA_CG18, MG56_FAM_MG53, MG56_SFAM_MG54, MG56_GRUPPO_MG55, MG56_SGRUPPO)
+)

@@ -1,0 +1,7 @@
+-- Project classification A: season.
+CREATE TABLE PD1F_CLASSIAPROG (
+  PD1F_DITTA_CG18 DECIMAL(5,0) NOT NULL,  -- company
+  PD1F_CLASSEA    CHAR(10) NOT NULL,      -- code
+  PD1F_DESCR      VARCHAR(40) NULL,       -- description
+  CONSTRAINT PK_PD1F PRIMARY KEY (PD1F_DITTA_CG18, PD1F_CLASSEA)
+)

@@ -1,0 +1,7 @@
+-- Project classification C: sales channel.
+CREATE TABLE PD1H_CLASSICPROG (
+  PD1H_DITTA_CG18 DECIMAL(5,0) NOT NULL,  -- company
+  PD1H_CLASSEC    CHAR(10) NOT NULL,      -- code
+  PD1H_DESCR      VARCHAR(40) NULL,       -- description
+  CONSTRAINT PK_PD1H PRIMARY KEY (PD1H_DITTA_CG18, PD1H_CLASSEC)
+)

@@ -1,0 +1,51 @@
+-- Order enquiry: one row per order row (customer, production and
+-- subcontract orders: every row with order data in DO31_DOCCORPOORD) with
+-- its header, delivery dates, state and open quantity. The planning screen
+-- selects its orders through it; DO30_FLGPADRE tells the parent rows of a
+-- size grid from the size rows that carry the phases.
+CREATE VIEW VDO11_CONSORD AS
+SELECT DO11_DITTA_CG18,
+       DO11_NUMREG_CO99,
+       DO11_TIPODOC,
+       DO11_STIPODOC,
+       DO11_DOCUM_MG36,
+       DO11_SEZDOC,
+       DO11_NUMDOC,
+       DO11_DATADOC,
+       DO11_DATAREG,
+       DO11_TIPOCF_CG44,
+       DO11_CLIFOR_CG44,
+       DO30_NUMREG_CO99,
+       DO30_PROGRIGA,
+       DO30_PROGPADRE,
+       DO30_FLGPADRE,
+       DO30_PROGVISUASTA,
+       DO30_CODART_MG66,
+       DO30_OPZIONE_MG5E,
+       DO30_DESCART,
+       DO30_UM1,
+       DO30_QTA1,
+       DO30_UM2,
+       DO30_QTA2,
+       DO30_CODDEP_MG58,
+       DO30_CODABB_FA02,
+       DO31_DATAINIZLAV,
+       DO31_DATACONS,
+       DO31_DATACONSINT,
+       DO31_DATACONSORIG,
+       DO31_INDSTATOCONS,
+       DO31_FLGNONPIUEV,
+       DO31_QTA1CONS,
+       DO31_QTA2CONS,
+       (CASE WHEN DO31_FLGNONPIUEV = 1 THEN 0
+             ELSE ISNULL(DO30_QTA1, 0) - ISNULL(DO31_QTA1CONS, 0) END) AS SALDO,
+       (CASE WHEN DO31_FLGNONPIUEV = 1 THEN 0
+             ELSE ISNULL(DO30_QTA2, 0) - ISNULL(DO31_QTA2CONS, 0) END) AS SALDO2
+FROM DO11_DOCTESTATA
+INNER JOIN DO30_DOCCORPO
+ON DO30_DITTA_CG18  = DO11_DITTA_CG18 AND
+   DO30_NUMREG_CO99 = DO11_NUMREG_CO99
+INNER JOIN DO31_DOCCORPOORD
+ON DO31_DITTA_CG18  = DO30_DITTA_CG18 AND
+   DO31_NUMREG_CO99 = DO30_NUMREG_CO99 AND
+   DO31_PROGRIGA    = DO30_PROGRIGA
