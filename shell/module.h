@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "data/connection.h"
 #include "data/variant.h"
 
 namespace zv {
@@ -50,6 +51,11 @@ Variant CodiceVarDaIndice(const Variant& index);
 // decimals cannot be converted (or `decimals` is negative) the value is
 // returned unchanged.
 Variant TroncaDecimali(const Variant& value, const Variant& decimals);
+
+// Drops the session temporary table `name` on `connection` if it exists
+// ("IF OBJECT_ID('tempdb..name') IS NOT NULL DROP TABLE name"). Errors are
+// cleared and ignored; a missing connection does nothing.
+void DropTempTable(std::string_view name, Connection* connection);
 
 }  // namespace zv
 

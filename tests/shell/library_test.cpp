@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "data/error.h"
+
 namespace zv {
 namespace {
 
@@ -31,6 +33,27 @@ TEST(Library, LateBoundFieldsKeepTheirTypes) {
   EXPECT_EQ(v->Get("PgmChiamante"), Variant(int32_t{5}));
   EXPECT_THROW(v->Get("NoSuchField"), PlatformError);
   EXPECT_THROW(v->Put("PrstOrdini", Variant("not a record set")), PlatformError);
+}
+
+}  // namespace
+}  // namespace zv
+
+#include "data/scripted_connection.h"
+#include "shell/module.h"
+
+namespace zv {
+namespace {
+
+TEST(ModuleDropTempTable, SendsTheStatementAndSwallowsErrors) {
+  auto conn = std::make_shared<ScriptedConnection>();
+  conn->Expect(ScriptedConnection::Any(),
+               ScriptedConnection::Response::Fail({1, "boom", "db", "42000", 102}));
+  DropTempTable("#TMP_CROSS", conn.get());
+  ASSERT_EQ(conn->calls().size(), 1u);
+  EXPECT_EQ(conn->calls()[0].text,
+            "IF OBJECT_ID('tempdb..#TMP_CROSS') IS NOT NULL DROP TABLE #TMP_CROSS");
+  EXPECT_EQ(conn->GetErrors().Count(), 0);
+  EXPECT_NO_THROW(DropTempTable("#X", nullptr));
 }
 
 }  // namespace
