@@ -454,28 +454,28 @@ void Emitter::EmitCreateTable(const ObjectName& name, const std::vector<ColumnDe
                                "' in table '" + base + "' is specified more than once.");
       }
     }
-    std::string spec = QuoteIdent(c.name);
+    std::string col_def = QuoteIdent(c.name);
     std::string type = SqliteColumnType(col.type);
     if (c.identity) {
       if (table_pk || !IsIntegerType(col.type)) NotSupported(c.pos, "IDENTITY on a column that is not the only key");
-      spec += " INTEGER PRIMARY KEY AUTOINCREMENT";
+      col_def += " INTEGER PRIMARY KEY AUTOINCREMENT";
     } else {
-      if (!type.empty()) spec += " " + type;
+      if (!type.empty()) col_def += " " + type;
       if (!c.collation.empty() && IsTextType(col.type)) {
         std::string up = ToUpperAscii(c.collation);
         if (up.find("_CS") != std::string::npos || up.find("BIN") != std::string::npos) {
-          spec = QuoteIdent(c.name) + " TEXT COLLATE BINARY";
+          col_def = QuoteIdent(c.name) + " TEXT COLLATE BINARY";
         }
       }
-      if (c.nullability == 2) spec += " NOT NULL";
-      if (c.primary_key) spec += " PRIMARY KEY";
-      if (c.unique) spec += " UNIQUE";
+      if (c.nullability == 2) col_def += " NOT NULL";
+      if (c.primary_key) col_def += " PRIMARY KEY";
+      if (c.unique) col_def += " UNIQUE";
     }
     if (c.default_value) {
       Typed v = ConvertForStore(Expr(*c.default_value, empty), col.type, c.pos);
-      spec += " DEFAULT (" + v.sql + ")";
+      col_def += " DEFAULT (" + v.sql + ")";
     }
-    sql += (i ? ", " : "") + spec;
+    sql += (i ? ", " : "") + col_def;
     def.columns.push_back(col);
   }
   for (const auto& k : constraints) {

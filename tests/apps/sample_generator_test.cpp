@@ -160,8 +160,8 @@ const std::map<std::string, ObjectSpec>& Schema() {
   static const auto* schema = [] {
     auto* read = new std::map<std::string, ObjectSpec>;
     for (const auto& s : Scripts()) {
-      auto spec = ReadSchemaScript(s.text);
-      if (spec) (*read)[spec->name] = *spec;
+      auto def = ReadSchemaScript(s.text);
+      if (def) (*read)[def->name] = *def;
     }
     return read;
   }();
@@ -180,11 +180,11 @@ TEST(SampleSchemaTest, OrderFileListsEveryScriptOnceAndEachCreatesItsObject) {
   for (const auto& s : Scripts()) {
     SCOPED_TRACE(s.file);
     EXPECT_TRUE(listed.insert(s.file).second) << "listed twice";
-    auto spec = ReadSchemaScript(s.text);
-    ASSERT_TRUE(spec.has_value()) << "creates neither a table nor a view";
-    EXPECT_EQ(spec->name, s.object);
-    EXPECT_EQ(spec->view, s.object[0] == 'V');
-    EXPECT_TRUE(std::regex_match(s.object, std::regex(spec->view ? "V[A-Z0-9_]+" : "[A-Z]{2}[0-9A-Z]{2}_[A-Z0-9]+")));
+    auto def = ReadSchemaScript(s.text);
+    ASSERT_TRUE(def.has_value()) << "creates neither a table nor a view";
+    EXPECT_EQ(def->name, s.object);
+    EXPECT_EQ(def->view, s.object[0] == 'V');
+    EXPECT_TRUE(std::regex_match(s.object, std::regex(def->view ? "V[A-Z0-9_]+" : "[A-Z]{2}[0-9A-Z]{2}_[A-Z0-9]+")));
     EXPECT_EQ(s.text.find("GO\n"), std::string::npos) << "a script is one batch";
   }
   EXPECT_EQ(listed, on_disk);
@@ -192,29 +192,29 @@ TEST(SampleSchemaTest, OrderFileListsEveryScriptOnceAndEachCreatesItsObject) {
 
 TEST(SampleSchemaTest, EveryColumnCarriesItsTablePrefixAndTheCompanyComesFirst) {
   const std::set<std::string> without_company = {"CG18_DITTE", "MG52_LINGUE"};
-  for (const auto& [name, spec] : Schema()) {
-    if (spec.view) continue;
+  for (const auto& [name, def] : Schema()) {
+    if (def.view) continue;
     SCOPED_TRACE(name);
     const std::string prefix = name.substr(0, 5);  // "DO30_"
-    ASSERT_FALSE(spec.columns.empty());
-    for (const auto& c : spec.columns) {
+    ASSERT_FALSE(def.columns.empty());
+    for (const auto& c : def.columns) {
       EXPECT_EQ(c.name.rfind(prefix, 0), 0u) << c.name;
       EXPECT_FALSE(c.type.empty()) << "unreadable column definition " << c.name;
     }
     if (without_company.count(name) == 0) {
-      EXPECT_EQ(spec.columns.front().name, prefix + "DITTA_CG18");
-      EXPECT_EQ(spec.columns.front().TypeText(), "DECIMAL(5,0)");
-      EXPECT_EQ(spec.primary_key.front(), prefix + "DITTA_CG18");
+      EXPECT_EQ(def.columns.front().name, prefix + "DITTA_CG18");
+      EXPECT_EQ(def.columns.front().TypeText(), "DECIMAL(5,0)");
+      EXPECT_EQ(def.primary_key.front(), prefix + "DITTA_CG18");
     }
-    ASSERT_FALSE(spec.primary_key.empty());
-    for (const auto& k : spec.primary_key) {
-      const ColumnSpec* c = spec.Find(k);
+    ASSERT_FALSE(def.primary_key.empty());
+    for (const auto& k : def.primary_key) {
+      const ColumnSpec* c = def.Find(k);
       ASSERT_NE(c, nullptr) << "key column " << k;
       EXPECT_TRUE(c->not_null) << k;
     }
-    for (const auto& index : spec.indexes) {
+    for (const auto& index : def.indexes) {
       for (const auto& k : index) {
-        EXPECT_NE(spec.Find(k), nullptr) << "index column " << k;
+        EXPECT_NE(def.Find(k), nullptr) << "index column " << k;
       }
     }
   }
@@ -223,15 +223,15 @@ TEST(SampleSchemaTest, EveryColumnCarriesItsTablePrefixAndTheCompanyComesFirst) 
 TEST(SampleSchemaTest, ColumnsNamedAfterATableReferToOneOfTheSchema) {
   const auto& schema = Schema();
   std::set<std::string> codes;
-  for (const auto& [name, spec] : schema) {
-    if (!spec.view) codes.insert(name.substr(0, 4));
+  for (const auto& [name, def] : schema) {
+    if (!def.view) codes.insert(name.substr(0, 4));
   }
   // Tools, tool kits and project nodes are not kept in this database.
   const std::set<std::string> elsewhere = {"PD26", "PD56", "PD0C"};
   const std::regex suffix("_([A-Z]{2}[0-9][0-9A-Z])$");
-  for (const auto& [name, spec] : schema) {
-    if (spec.view) continue;
-    for (const auto& c : spec.columns) {
+  for (const auto& [name, def] : schema) {
+    if (def.view) continue;
+    for (const auto& c : def.columns) {
       std::smatch m;
       if (!std::regex_search(c.name, m, suffix)) continue;
       const std::string code = m[1];
@@ -252,9 +252,9 @@ TEST(SampleSchemaTest, ColumnsOfOneKindHaveOneTypeEverywhere) {
       {"_CODREP_PD07", "CHAR(5)"},        {"_CODFASE_PD12", "DECIMAL(5,0)"},
       {"_MACCHINA_PD08", "CHAR(10)"},     {"_CODLINEA_PD01", "CHAR(5)"},
       {"_LINGUA_MG52", "CHAR(3)"},        {"_CODLINGUA_MG52", "CHAR(3)"}};
-  for (const auto& [name, spec] : Schema()) {
-    if (spec.view) continue;
-    for (const auto& c : spec.columns) {
+  for (const auto& [name, def] : Schema()) {
+    if (def.view) continue;
+    for (const auto& c : def.columns) {
       SCOPED_TRACE(name + "." + c.name);
       for (const auto& [suffix, type] : by_suffix) {
         if (c.name.size() >= suffix.size() &&
@@ -618,12 +618,12 @@ TEST(SampleGeneratorTest, CompaniesShareOnlyTheLanguagesAndKeepTheirOwnKeys) {
   GenerateCompany(o, c);
   const Rows r(c);
   EXPECT_EQ(r.Count("MG52_LINGUE"), 4u);
-  for (const auto& [name, spec] : Schema()) {
-    if (spec.view || r.Count(name) == 0) continue;
+  for (const auto& [name, def] : Schema()) {
+    if (def.view || r.Count(name) == 0) continue;
     std::set<std::string> keys;
     for (size_t i = 0; i < r.Count(name); ++i) {
-      ASSERT_TRUE(keys.insert(r.Join(name, i, spec.primary_key)).second)
-          << name << " repeats the key " << r.Join(name, i, spec.primary_key);
+      ASSERT_TRUE(keys.insert(r.Join(name, i, def.primary_key)).second)
+          << name << " repeats the key " << r.Join(name, i, def.primary_key);
     }
   }
 }
@@ -633,13 +633,13 @@ TEST_F(SampleCompanyTest, InsertedColumnsExistAndEveryValueFitsItsColumn) {
   for (const auto& [table, data] : collector_->tables) {
     SCOPED_TRACE(table);
     ASSERT_EQ(schema.count(table), 1u);
-    const ObjectSpec& spec = schema.at(table);
+    const ObjectSpec& def = schema.at(table);
     std::vector<const ColumnSpec*> cols;
     for (const auto& name : data.columns) {
-      cols.push_back(spec.Find(name));
+      cols.push_back(def.Find(name));
       ASSERT_NE(cols.back(), nullptr) << name << " is not a column of " << table;
     }
-    for (const auto& c : spec.columns) {
+    for (const auto& c : def.columns) {
       if (c.not_null) {
         EXPECT_EQ(data.index.count(c.name), 1u) << "NOT NULL column " << c.name << " left out";
       }
@@ -677,15 +677,15 @@ TEST_F(SampleCompanyTest, InsertedColumnsExistAndEveryValueFitsItsColumn) {
 
 TEST_F(SampleCompanyTest, PrimaryKeysAreUniqueAndEveryRowBelongsToTheCompany) {
   const Rows r = rows();
-  for (const auto& [name, spec] : Schema()) {
-    if (spec.view) continue;
+  for (const auto& [name, def] : Schema()) {
+    if (def.view) continue;
     SCOPED_TRACE(name);
     ASSERT_GT(r.Count(name), 0u) << "no rows generated";
     std::set<std::string> keys;
     const std::string company = name.substr(0, 5) + "DITTA_CG18";
-    const bool has_company = spec.Find(company) != nullptr;
+    const bool has_company = def.Find(company) != nullptr;
     for (size_t i = 0; i < r.Count(name); ++i) {
-      ASSERT_TRUE(keys.insert(r.Join(name, i, spec.primary_key)).second) << r.Join(name, i, spec.primary_key);
+      ASSERT_TRUE(keys.insert(r.Join(name, i, def.primary_key)).second) << r.Join(name, i, def.primary_key);
       if (has_company) {
         ASSERT_EQ(r.S(name, i, company), std::to_string(kCompany));
       }

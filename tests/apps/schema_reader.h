@@ -79,11 +79,11 @@ inline std::vector<std::string> NameList(const std::string& text) {
 inline std::optional<ObjectSpec> ReadSchemaScript(const std::string& script) {
   const std::string text = StripComments(script);
   std::smatch m;
-  ObjectSpec spec;
+  ObjectSpec def;
   static const std::regex kTable(R"(CREATE\s+TABLE\s+(\w+)\s*\()");
   static const std::regex kView(R"(CREATE\s+VIEW\s+(\w+)\s+AS\s+SELECT\s)");
   if (std::regex_search(text, m, kTable)) {
-    spec.name = m[1];
+    def.name = m[1];
     // The body runs to the parenthesis that closes the one after the name.
     size_t i = static_cast<size_t>(m.position(0) + m.length(0));
     int depth = 1;
@@ -99,7 +99,7 @@ inline std::optional<ObjectSpec> ReadSchemaScript(const std::string& script) {
     for (const auto& item : SplitTopLevel(body)) {
       std::smatch c;
       if (std::regex_search(item, c, kPk)) {
-        spec.primary_key = NameList(c[1]);
+        def.primary_key = NameList(c[1]);
       } else if (std::regex_match(item, c, kColumn)) {
         ColumnSpec col;
         col.name = c[1];
@@ -107,21 +107,21 @@ inline std::optional<ObjectSpec> ReadSchemaScript(const std::string& script) {
         col.length = c[3].matched ? std::stoi(c[3]) : 0;
         col.scale = c[4].matched ? std::stoi(c[4]) : 0;
         col.not_null = c[5].matched && c[5].str().rfind("NOT", 0) == 0;
-        spec.columns.push_back(col);
+        def.columns.push_back(col);
       } else {
-        spec.columns.push_back(ColumnSpec{"?" + item, "", 0, 0, false});
+        def.columns.push_back(ColumnSpec{"?" + item, "", 0, 0, false});
       }
     }
     static const std::regex kIndex(R"(CREATE\s+INDEX\s+\w+\s+ON\s+(\w+)\s*\(([^)]*)\))");
     for (auto it = std::sregex_iterator(text.begin(), text.end(), kIndex);
          it != std::sregex_iterator(); ++it) {
-      spec.indexes.push_back(NameList((*it)[2]));
+      def.indexes.push_back(NameList((*it)[2]));
     }
-    return spec;
+    return def;
   }
   if (std::regex_search(text, m, kView)) {
-    spec.name = m[1];
-    spec.view = true;
+    def.name = m[1];
+    def.view = true;
     const size_t from = static_cast<size_t>(m.position(0) + m.length(0));
     // The select list ends at the first FROM outside parentheses.
     int depth = 0;
@@ -136,9 +136,9 @@ inline std::optional<ObjectSpec> ReadSchemaScript(const std::string& script) {
       std::smatch a;
       ColumnSpec col;
       col.name = std::regex_search(item, a, kAlias) ? a[1].str() : item;
-      spec.columns.push_back(col);
+      def.columns.push_back(col);
     }
-    return spec;
+    return def;
   }
   return std::nullopt;
 }
