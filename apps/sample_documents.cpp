@@ -557,7 +557,7 @@ void CompanyGenerator::Proposals() {
     if (it == a.routing.end()) continue;
     const Party& supplier = PartyAt(it->supplier >= 0 ? it->supplier : cat_.PhaseByCode(it->phase).supplier);
     for (const auto& colour : a.colours) {
-      if (!rng_.Percent(50)) continue;
+      if (colour != a.colours.front() && !rng_.Percent(50)) continue;
       const int64_t pieces = rng_.Between(20, 50) * 10;
       Proposal(2, a, VariantCode(colour, "", ""), 0, Decimal(pieces),
                WorkDay(today_ + rng_.Between(10, 30)), 1, "", 0, std::to_string(supplier.number),

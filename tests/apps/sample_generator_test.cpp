@@ -880,8 +880,7 @@ TEST_F(SampleCompanyTest, VariantCodesUseTheOptionsOfTheArticlesGroups) {
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(SampleCompanyTest, DISABLED_ParentRowsAreTheSumsOfTheirSizeRows) {
+TEST_F(SampleCompanyTest, ParentRowsAreTheSumsOfTheirSizeRows) {
   const Rows r = rows();
   const auto order_data = r.Index("DO31_DOCCORPOORD", {"DO31_NUMREG_CO99", "DO31_PROGRIGA"});
   struct Sum {
@@ -1009,8 +1008,7 @@ TEST_F(SampleCompanyTest, PhasesAreOrderedForTheRowQuantityAndFlowDownTheCycle) 
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(SampleCompanyTest, DISABLED_ProgressMovementsAddUpToTheirPhase) {
+TEST_F(SampleCompanyTest, ProgressMovementsAddUpToTheirPhase) {
   const Rows r = rows();
   struct Total {
     Decimal good, scrap;
@@ -1071,8 +1069,7 @@ TEST_F(SampleCompanyTest, OrderRowsFollowTheirLastPhase) {
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(SampleCompanyTest, DISABLED_ComponentsAreCommittedForTheRowQuantityAndIssuedToItsPhases) {
+TEST_F(SampleCompanyTest, ComponentsAreCommittedForTheRowQuantityAndIssuedToItsPhases) {
   const Rows r = rows();
   const auto order_rows = r.Index("DO30_DOCCORPO", {"DO30_NUMREG_CO99", "DO30_PROGRIGA"});
   const auto articles = r.Index("MG66_ANAGRART", {"MG66_CODART"});

@@ -141,8 +141,7 @@ TEST_F(EmitterTest, TranslatesConstructs) {
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(EmitterTest, DISABLED_CommonTableExpressionsBeforeDataChanges) {
+TEST_F(EmitterTest, CommonTableExpressionsBeforeDataChanges) {
   EXPECT_EQ(Sql("WITH C AS (SELECT DO30_PROGPADRE AS P FROM DO30_DOCCORPO) "
                 "DELETE FROM #TMP_WORK WHERE DO30_PROGPADRE IN (SELECT P FROM C)"),
             R"sql(WITH "C" AS (SELECT "DO30_DOCCORPO"."DO30_PROGPADRE" AS "P" FROM "DO30_DOCCORPO" AS "DO30_DOCCORPO") DELETE FROM temp."#TMP_WORK" AS "#TMP_WORK" WHERE "#TMP_WORK"."DO30_PROGPADRE" IN (SELECT "C"."P" AS "P" FROM "C" AS "C"))sql");
@@ -195,8 +194,7 @@ TEST_F(EmitterTest, ResultColumnTypes) {
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(EmitterTest, DISABLED_ErrorsNameTheProblem) {
+TEST_F(EmitterTest, ErrorsNameTheProblem) {
   struct Case {
     const char* in;
     const char* error;
