@@ -169,7 +169,7 @@ std::string NearestColour(const std::vector<std::string>& options, const std::st
 
 // Builds the masters. Deterministic for the options' seed and company.
 Catalog BuildCatalog(const SampleOptions& options, Rng& rng);
-// Writes every master table.
+// Writes every master table (sample_masters.cpp).
 void EmitCatalog(const Catalog& catalog, const SampleOptions& options, Emitter& out);
 
 }  // namespace zv::sample::internal

@@ -41,6 +41,7 @@ inline constexpr std::array<const char*, static_cast<size_t>(Table::kCount)> kTa
     "DO30_DOCCORPO",     "DO31_DOCCORPOORD",   "DO33_DOCCORPORIF",  "DO41_DOCCORPOPROGE",
     "DO46_DOCCORORDDET", "DO57_DETAVANZ",      "PD96_IMPEGNI",      "PD31_NUMPROPOSTE",
     "PD39_PROPOSTE"};
+static_assert(kTableNames.back() != nullptr, "one name per table");
 
 // xoshiro256** seeded through splitmix64. Every draw is derived from the
 // 64-bit output with integer arithmetic only.
