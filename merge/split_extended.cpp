@@ -190,7 +190,8 @@ void CLSPD_VESTARO::SplitMergedOrderRow(Recordset& edited, int unit) {
   const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
   const Decimal target = Quantity(edited.Value(cols.target));
   // The merged row's open quantity.
-  const Decimal merged_open = Quantity(edited.Value(cols.ordered)) - Quantity(edited.Value(cols.done));
+  const Decimal merged_open =
+      Quantity(edited.Value(cols.ordered)) - Quantity(edited.Value(cols.done));
 
   Recordset& links = Require(RstRiferimenti);
   KeyFilter link_filter;

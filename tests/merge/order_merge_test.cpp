@@ -238,7 +238,8 @@ TEST_F(AccorpaTest, PhasesFromTheHostGetADestinationTableAndTwoMoreResults) {
   EXPECT_EQ(executes[2],
             "IF OBJECT_ID('tempdb..#TabellaFasi') IS NOT NULL    DROP TABLE #TabellaFasi");
   EXPECT_EQ(executes.back(), "SELECT * INTO #TabellaFasiDesti FROM #TabellaFasi WHERE 1=0");
-  for (const std::string& text : executes) EXPECT_EQ(text.find("DO46_DOCCORORDDET"), std::string::npos);
+  for (const std::string& text : executes)
+    EXPECT_EQ(text.find("DO46_DOCCORORDDET"), std::string::npos);
   EXPECT_EQ(Render(*conn->Table("#TabellaFasi"), {"DO46_CODFASE"}), "DO46_CODFASE\n10D\n20D\n");
   EXPECT_NE(Parameters().find("@IsRecordsetFasi=1,"), std::string::npos);
   EXPECT_EQ(Render(*v.RstOrigFasi, {"RESULT"}), "RESULT\n\"r4\"\n");

@@ -103,7 +103,8 @@ TEST_F(RecalcTest, AMergedRowFoundTwiceIsLeftAloneButItsPhasesAreRecalculated) {
   view.AddMergedPhase("M", 1, 10, 0);
   Recalculate("M", 1);
   EXPECT_EQ(view.Merged({"QTAORD"}), "QTAORD\n7D\n100D\n1D\n");
-  EXPECT_EQ(view.MergedPhases({"DO46_CODFASE", "DO46_QTA1ORD"}), "DO46_CODFASE|DO46_QTA1ORD\n10D|10D\n");
+  EXPECT_EQ(view.MergedPhases({"DO46_CODFASE", "DO46_QTA1ORD"}),
+            "DO46_CODFASE|DO46_QTA1ORD\n10D|10D\n");
 }
 
 TEST_F(RecalcTest, MergedPhasesSumTheirOwnPhaseOfEveryOriginRow) {
@@ -170,8 +171,20 @@ TEST(RecalcGenerations, OnlyTheThirdDoesTheWork) {
   EXPECT_TRUE(messages.shown.empty());
 
   view.v.RicalcolaSingolaRigaOrdiniFasiExt("M", 1, tipo);
-  EXPECT_EQ(messages.shown, std::vector<std::string>{"RicalcolaSingolaRigaOrdiniFasiExt|0|CLSPD_VESTARO"});
+  EXPECT_EQ(messages.shown,
+            std::vector<std::string>{"RicalcolaSingolaRigaOrdiniFasiExt|0|CLSPD_VESTARO"});
   EXPECT_EQ(view.Merged({"QTAORD"}), "QTAORD\n4D\n");
+}
+
+TEST(RecalcGenerations, TheHostReachesTheRecalculationByName) {
+  MergedView view;
+  view.AddOrderRow("A", 1, {{"QTAORD", Q("4")}});
+  view.AddMergedRow("M", 1, {{"QTAORD", Q("1")}});
+  view.Link("A", 1, "M", 1);
+  std::vector<Variant> args = {Variant("A"), Variant(Qty("1")), Variant(int16_t{VstDettagliate})};
+  view.v.Invoke("ricalcolasingolarigaordinifasiext3", args);
+  EXPECT_EQ(view.Merged({"QTAORD"}), "QTAORD\n4D\n");
+  EXPECT_EQ(args[2], Variant(int32_t{VstDettagliate}));
 }
 
 }  // namespace

@@ -153,7 +153,9 @@ TEST_F(PhaseSplitTest, AFailureIsReportedAsTheFirstUnitsRoutine) {
 // rows.
 class OrderSplitTest : public ::testing::Test {
  protected:
-  OrderSplitTest() { view.AddMergedRow("M", 1, {{"SELEZ", Variant("1")}, {"DEPRIGA", Variant("R")}}); }
+  OrderSplitTest() {
+    view.AddMergedRow("M", 1, {{"SELEZ", Variant("1")}, {"DEPRIGA", Variant("R")}});
+  }
   void AddOrigin(int row, Values values) {
     view.AddOrderRow("A", row, values);
     view.Link("A", row, "M", 1);
@@ -161,7 +163,9 @@ class OrderSplitTest : public ::testing::Test {
   // Sets the merged row's ordered and done quantities to the sums of its
   // origin rows, as the merge leaves them.
   void MergedTotals(Values values) { view.EditMergedRow("M", 1, values); }
-  void Split(Values values, int32_t unit = Vst_Quantita1) { view.SplitOrders("M", 1, values, unit); }
+  void Split(Values values, int32_t unit = Vst_Quantita1) {
+    view.SplitOrders("M", 1, values, unit);
+  }
 
   MergedView view;
 };
@@ -173,7 +177,9 @@ TEST_F(OrderSplitTest, ReproportioningGivesSharesOfTheOpenQuantity) {
   MergedTotals({{"QTAORD", Q("6")}, {"QTATRASF", Q("3")}});
   Split({{"QTADATRASF", Q("10")}});
   EXPECT_EQ(view.Origins({"DO30_PROGRIGA", "QTADATRASF", "SELEZ", "DEPRIGA"}),
-            "DO30_PROGRIGA|QTADATRASF|SELEZ|DEPRIGA\n1D|3.333D|\"1\"|\"R\"\n2D|6.667D|\"1\"|\"R\"\n");
+            "DO30_PROGRIGA|QTADATRASF|SELEZ|DEPRIGA\n"
+            "1D|3.333D|\"1\"|\"R\"\n"
+            "2D|6.667D|\"1\"|\"R\"\n");
   EXPECT_EQ(view.Merged({"QTAORD", "QTATRASF", "QTADATRASF"}),
             "QTAORD|QTATRASF|QTADATRASF\n6D|3D|10D\n");
 }
