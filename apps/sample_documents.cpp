@@ -9,28 +9,16 @@
 #include <vector>
 
 #include "apps/sample_company.h"
+#include "data/datetime.h"
 
 namespace zv::sample {
 
 int64_t DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yoe = year - era * 400;
-  const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
+  return zv::DaysFromCivil(year, month, day);
 }
 
 void CivilFromDays(int64_t days, int* year, int* month, int* day) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t doe = days - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  *day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  *month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  *year = static_cast<int>(yoe + era * 400 + (*month <= 2 ? 1 : 0));
+  zv::CivilFromDays(days, year, month, day);
 }
 
 int64_t GenerationSummary::total_rows() const {

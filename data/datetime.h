@@ -3,6 +3,7 @@
 #ifndef ZV_DATA_DATETIME_H_
 #define ZV_DATA_DATETIME_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@ std::optional<DateValue> ParseDate(std::string_view text);
 // The current local date and time.
 DateValue Now();
 int DaysInMonth(int year, int month);
+
+// Days from 1970-01-01 of a date of the proleptic Gregorian calendar, and
+// back. Integer arithmetic, exact for any year that fits an int; month and
+// day must be in range (no carry-over, unlike MakeDate).
+int64_t DaysFromCivil(int64_t year, int month, int day);
+void CivilFromDays(int64_t days, int* year, int* month, int* day);
 
 }  // namespace zv
 

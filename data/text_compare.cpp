@@ -3,63 +3,6 @@
 namespace zv::text {
 namespace {
 
-// Decodes the character at s[*i] and advances *i. Bytes that do not form a
-// valid sequence decode one at a time as Latin-1.
-inline char32_t NextChar(std::string_view s, size_t* i) {
-  unsigned char c = static_cast<unsigned char>(s[*i]);
-  if (c < 0x80) {
-    ++*i;
-    return c;
-  }
-  auto cont = [&](size_t k) {
-    return *i + k < s.size() &&
-           (static_cast<unsigned char>(s[*i + k]) & 0xC0) == 0x80;
-  };
-  auto byte = [&](size_t k) {
-    return static_cast<char32_t>(static_cast<unsigned char>(s[*i + k]) & 0x3F);
-  };
-  if (c >= 0xC2 && c <= 0xDF && cont(1)) {
-    char32_t r = (static_cast<char32_t>(c & 0x1F) << 6) | byte(1);
-    *i += 2;
-    return r;
-  }
-  if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
-    char32_t r = (static_cast<char32_t>(c & 0x0F) << 12) | (byte(1) << 6) | byte(2);
-    if (r >= 0x800) {
-      *i += 3;
-      return r;
-    }
-  }
-  if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
-    char32_t r = (static_cast<char32_t>(c & 0x07) << 18) | (byte(1) << 12) |
-                 (byte(2) << 6) | byte(3);
-    if (r >= 0x10000 && r <= 0x10FFFF) {
-      *i += 4;
-      return r;
-    }
-  }
-  ++*i;
-  return c;
-}
-
-void AppendUtf8(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 // The base letter of a folded character, for the first level of ordering:
 // accented Latin letters sort with their plain letter.
 char32_t BaseLetter(char32_t c) {
@@ -101,7 +44,7 @@ class FoldedReader {
       ++i_;
       return (c >= 'A' && c <= 'Z') ? c + 32 : c;
     }
-    return FoldCase(NextChar(s_, &i_));
+    return FoldCase(DecodeChar(s_, &i_));
   }
 
  private:
@@ -209,7 +152,7 @@ std::string FoldText(std::string_view s) {
       ++i;
       continue;
     }
-    AppendUtf8(FoldCase(NextChar(s, &i)), &out);
+    AppendChar(FoldCase(DecodeChar(s, &i)), &out);
   }
   return out;
 }
@@ -218,10 +161,65 @@ size_t CharCount(std::string_view s) {
   size_t n = 0;
   size_t i = 0;
   while (i < s.size()) {
-    NextChar(s, &i);
+    DecodeChar(s, &i);
     ++n;
   }
   return n;
+}
+
+char32_t DecodeChar(std::string_view s, size_t* i) {
+  unsigned char c = static_cast<unsigned char>(s[*i]);
+  if (c < 0x80) {
+    ++*i;
+    return c;
+  }
+  auto cont = [&](size_t k) {
+    return *i + k < s.size() &&
+           (static_cast<unsigned char>(s[*i + k]) & 0xC0) == 0x80;
+  };
+  auto byte = [&](size_t k) {
+    return static_cast<char32_t>(static_cast<unsigned char>(s[*i + k]) & 0x3F);
+  };
+  if (c >= 0xC2 && c <= 0xDF && cont(1)) {
+    char32_t r = (static_cast<char32_t>(c & 0x1F) << 6) | byte(1);
+    *i += 2;
+    return r;
+  }
+  if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
+    char32_t r = (static_cast<char32_t>(c & 0x0F) << 12) | (byte(1) << 6) | byte(2);
+    if (r >= 0x800) {
+      *i += 3;
+      return r;
+    }
+  }
+  if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
+    char32_t r = (static_cast<char32_t>(c & 0x07) << 18) | (byte(1) << 12) |
+                 (byte(2) << 6) | byte(3);
+    if (r >= 0x10000 && r <= 0x10FFFF) {
+      *i += 4;
+      return r;
+    }
+  }
+  ++*i;
+  return c;
+}
+
+void AppendChar(char32_t c, std::string* out) {
+  if (c < 0x80) {
+    out->push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
 }
 
 }  // namespace zv::text

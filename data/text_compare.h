@@ -39,6 +39,15 @@ std::string FoldText(std::string_view s);
 // Number of characters (code points) in the text.
 size_t CharCount(std::string_view s);
 
+// Decodes the character at s[*i] and advances *i past it. A byte that does
+// not start a valid UTF-8 sequence (a stray continuation byte, an overlong
+// form, a sequence cut short) decodes alone as the Latin-1 character of that
+// value. Precondition: *i < s.size().
+char32_t DecodeChar(std::string_view s, size_t* i);
+
+// Appends the UTF-8 encoding of one character (code point up to 0x10FFFF).
+void AppendChar(char32_t c, std::string* out);
+
 }  // namespace zv::text
 
 #endif  // ZV_DATA_TEXT_COMPARE_H_

@@ -19,15 +19,8 @@ CLSPD_UTILITY::~CLSPD_UTILITY() {
 
 void CLSPD_UTILITY::ShowError(const Variant& PvarRoutine,
                               std::string_view MessaggioDaMostrare, bool ShowMsgBox) {
-  ErrorReportContext context;
-  context.pending = pending_;
-  context.connection = context_.Connessione().get();
-  context.show = [this](const std::string& text) {
-    ZMX_MSGBOX(text, 0, 16, "CLSPD_VESTARO");
-  };
-  context.last_error_text = &Errore;
-  pending_ = PendingError{};
-  zv::ShowError(context, PvarRoutine, MessaggioDaMostrare, ShowMsgBox);
+  ShowOwnerError(*this, pending_, context_.Connessione().get(), Errore, PvarRoutine,
+                 MessaggioDaMostrare, ShowMsgBox);
 }
 
 bool CLSPD_UTILITY::ExistsTempTable(std::string_view NomeTabellaTemp) {

@@ -67,4 +67,85 @@ bool FirstRow(Recordset& rs) {
   return true;
 }
 
+namespace {
+
+// The four parts of a row key (register number, row, phase, sub-phase), as
+// the columns that hold them or as the fragments a filter writes them with.
+struct KeyParts {
+  const char* numreg;
+  const char* progriga;
+  const char* fase;
+  const char* sfase;
+};
+
+KeyFilter FilterOnKey(const MergedRowKey& key, const KeyParts& terms, bool with_phase) {
+  KeyFilter filter;
+  filter.Text(terms.numreg, key.numreg).Number(terms.progriga, key.progriga);
+  if (with_phase) filter.Number(terms.fase, key.fase).Number(terms.sfase, key.sfase);
+  return filter;
+}
+
+MergedRowKey ReadKey(const Recordset& row, const KeyParts& columns, bool by_phase) {
+  MergedRowKey key;
+  key.numreg = KeyText(row.Value(columns.numreg));
+  key.progriga = KeyNumber(row.Value(columns.progriga));
+  key.fase = KeyNumber(row.Value(columns.fase));
+  key.sfase = KeyNumber(row.Value(columns.sfase));
+  key.by_phase = by_phase;
+  return key;
+}
+
+}  // namespace
+
+MergedRowKey KeyOfOrderRow(const Recordset& row, bool by_phase) {
+  return ReadKey(row, {"DO11_NUMREG_CO99", "DO30_PROGRIGA", "DO46_CODFASE", "DO46_PROGSFASE"},
+                 by_phase);
+}
+
+MergedRowKey KeyOfPhase(const Recordset& row) {
+  return ReadKey(row, {"DO46_NUMREG_CO99", "DO46_PROGRIGA", "DO46_CODFASE", "DO46_PROGSFASE"},
+                 false);
+}
+
+KeyFilter LinksOfMergedRow(const MergedRowKey& key) {
+  return FilterOnKey(
+      key, {"DESTI_NUMREG = ", "DESTI_PROGRIGA = ", "DESTI_CODFASE = ", "DESTI_PROGSFASE = "},
+      key.by_phase);
+}
+
+KeyFilter MergedOrderRow(const MergedRowKey& key) {
+  return FilterOnKey(key,
+                     {"DO11_NUMREG_CO99 = ", "DO30_PROGRIGA    = ", "DO46_CODFASE = ",
+                      "DO46_PROGSFASE = "},
+                     key.by_phase);
+}
+
+KeyFilter MergedPhase(const MergedRowKey& key) {
+  return FilterOnKey(key,
+                     {"DO46_NUMREG_CO99 = ", "DO46_PROGRIGA    = ", "DO46_CODFASE     = ",
+                      "DO46_PROGSFASE   = "},
+                     true);
+}
+
+KeyFilter LinkedOrderRow(const Recordset& links, bool by_phase, const char* sub_phase_column) {
+  KeyFilter filter;
+  filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+      .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
+  if (by_phase) {
+    filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
+        .Number("DO46_PROGSFASE = ", links.Value(sub_phase_column));
+  }
+  return filter;
+}
+
+KeyFilter LinkedPhase(const Recordset& links, const Variant& fase, const Variant& sfase,
+                      std::string_view sub_phase_term) {
+  KeyFilter filter;
+  filter.Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
+      .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
+      .Number("DO46_CODFASE     = ", fase)
+      .Number(sub_phase_term, sfase);
+  return filter;
+}
+
 }  // namespace zv

@@ -8,12 +8,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "data/decimal.h"
 #include "data/recordset.h"
 #include "data/variant.h"
+#include "merge/filter_text.h"
 
 namespace zv {
 
@@ -128,6 +130,89 @@ void VisitRows(Recordset& rs, const RowList& list, F&& visit) {
 // Positions on the first row of the set's view when it has one; returns
 // false when the view is empty.
 bool FirstRow(Recordset& rs);
+
+// Adds to `rows`, for each link row of the view of `links` from the first,
+// the rows of `origin` that `filter_for_link()` selects while that link row
+// is current. Leaves `links` at its end and `origin` filtered on the last
+// link.
+template <typename FilterFor>
+void AddLinkedRows(Recordset& links, Recordset& origin, FilterFor&& filter_for_link,
+                   RowList& rows) {
+  if (!FirstRow(links)) return;
+  while (!links.Eof()) {
+    origin.SetFilter(filter_for_link());
+    rows.AddView(origin);
+    links.MoveNext();
+  }
+}
+
+// The origin rows behind the merged rows of the view of `merged`: for each
+// merged row from the first, AddLinkedRows over all the links. Leaves
+// `merged` at its end.
+template <typename FilterFor>
+RowList GatherLinkedRows(Recordset& merged, Recordset& links, Recordset& origin,
+                         FilterFor&& filter_for_link) {
+  RowList rows;
+  if (!FirstRow(merged)) return rows;
+  while (!merged.Eof()) {
+    AddLinkedRows(links, origin, filter_for_link, rows);
+    merged.MoveNext();
+  }
+  return rows;
+}
+
+// --- Filters on the merged view ---------------------------------------------------
+
+// The key of a merged order row: register number and row, and the phase and
+// sub-phase, which count only when the order rows stand one per phase
+// (`by_phase`, the object's AccorpaFaseRecordsetOrdini).
+struct MergedRowKey {
+  std::string numreg;
+  int32_t progriga = 0;
+  int32_t fase = 0;
+  int32_t sfase = 0;
+  bool by_phase = false;
+};
+
+// The key of the merged row an edited row of the merged view stands for,
+// read from its key columns: an order row's (DO11_NUMREG_CO99,
+// DO30_PROGRIGA, DO46_CODFASE, DO46_PROGSFASE) or a phase's
+// (DO46_NUMREG_CO99, DO46_PROGRIGA, DO46_CODFASE, DO46_PROGSFASE).
+MergedRowKey KeyOfOrderRow(const Recordset& row, bool by_phase);
+MergedRowKey KeyOfPhase(const Recordset& row);
+
+// The links of a merged row: "DESTI_NUMREG = 'n' AND DESTI_PROGRIGA = p",
+// then " AND DESTI_CODFASE = f AND DESTI_PROGSFASE = s" when by phase.
+KeyFilter LinksOfMergedRow(const MergedRowKey& key);
+
+// The merged order row itself: "DO11_NUMREG_CO99 = 'n' AND DO30_PROGRIGA    = p",
+// then " AND DO46_CODFASE = f AND DO46_PROGSFASE = s" when by phase.
+KeyFilter MergedOrderRow(const MergedRowKey& key);
+
+// One merged phase of a merged row, always by phase and sub-phase:
+// "DO46_NUMREG_CO99 = 'n' AND DO46_PROGRIGA    = p AND DO46_CODFASE     = f
+// AND DO46_PROGSFASE   = s".
+KeyFilter MergedPhase(const MergedRowKey& key);
+
+// The origin order row the current link row points at:
+// "DO11_NUMREG_CO99 = '<ORIG_NUMREG>' AND DO30_PROGRIGA    = <ORIG_PROGRIGA>",
+// then, when `by_phase`, " AND DO46_CODFASE = <ORIG_CODFASE> AND
+// DO46_PROGSFASE = " and the link's `sub_phase_column`.
+KeyFilter LinkedOrderRow(const Recordset& links, bool by_phase,
+                         const char* sub_phase_column = "ORIG_PROGSFASE");
+
+// How the sub-phase term of an origin-phase filter is written: aligned with
+// the phase term before it (the recalculation and the extended split-back)
+// or plain (carrying a common value back to the origin phases).
+inline constexpr std::string_view kAlignedSubPhase = "DO46_PROGSFASE   = ";
+inline constexpr std::string_view kPlainSubPhase = "DO46_PROGSFASE = ";
+
+// The origin phases behind the current link row that belong to the merged
+// phase (fase, sfase): "DO46_NUMREG_CO99 = '<ORIG_NUMREG>' AND
+// DO46_PROGRIGA    = <ORIG_PROGRIGA> AND DO46_CODFASE     = <fase> AND "
+// then `sub_phase_term` and <sfase>.
+KeyFilter LinkedPhase(const Recordset& links, const Variant& fase, const Variant& sfase,
+                      std::string_view sub_phase_term = kAlignedSubPhase);
 
 }  // namespace zv
 

@@ -10,32 +10,37 @@
 #include "shell/module.h"
 
 namespace zv {
+namespace {
+
+// `select_list` (ending in a blank) + "INTO <target> FROM <source> ": the
+// head of a statement that creates a session table from a query.
+std::string SelectInto(std::string_view select_list, std::string_view target,
+                       std::string_view source) {
+  std::string s(select_list);
+  s += "INTO ";
+  s += target;
+  s += " FROM ";
+  s += source;
+  s += " ";
+  return s;
+}
+
+}  // namespace
 
 std::string OrderDestinationStatement(std::string_view destination, std::string_view origin) {
-  std::string s;
-  s += "SELECT *, CONVERT(VARCHAR(8000),NULL) AS KEY_ACCORP, CONVERT (TINYINT,NULL) AS "
-       "FLG_ACCORPATA ";
-  s += "INTO ";
-  s += destination;
-  s += " ";
-  s += "FROM ";
-  s += origin;
-  s += " ";
-  s += "WHERE 1=0";
-  return s;
+  return SelectInto(
+             "SELECT *, CONVERT(VARCHAR(8000),NULL) AS KEY_ACCORP, CONVERT (TINYINT,NULL) AS "
+             "FLG_ACCORPATA ",
+             destination, origin) +
+         "WHERE 1=0";
 }
 
 std::string PhasesFromDatabaseStatement(std::string_view phases, std::string_view orders,
                                         std::string_view company) {
-  std::string s;
-  s += "SELECT DO46_DOCCORORDDET.*, DO30_DOCCORPO.DO30_PROGPADRE, "
-       "CONVERT(DECIMAL(14,3),0) AS DO46_QTA1CONSOLIDFP ";
-  s += "INTO ";
-  s += phases;
-  s += " ";
-  s += "FROM ";
-  s += orders;
-  s += " ";
+  std::string s = SelectInto(
+      "SELECT DO46_DOCCORORDDET.*, DO30_DOCCORPO.DO30_PROGPADRE, "
+      "CONVERT(DECIMAL(14,3),0) AS DO46_QTA1CONSOLIDFP ",
+      phases, orders);
   s += "INNER JOIN DO46_DOCCORORDDET WITH (NOLOCK) ";
   s += "ON DO46_DOCCORORDDET.DO46_NUMREG_CO99 = DO11_NUMREG_CO99 AND ";
   s += "   DO46_DOCCORORDDET.DO46_PROGRIGA    = DO30_PROGRIGA ";
@@ -49,15 +54,7 @@ std::string PhasesFromDatabaseStatement(std::string_view phases, std::string_vie
 }
 
 std::string PhaseDestinationStatement(std::string_view destination, std::string_view origin) {
-  std::string s;
-  s += "SELECT * INTO ";
-  s += destination;
-  s += " ";
-  s += "FROM ";
-  s += origin;
-  s += " ";
-  s += "WHERE 1=0";
-  return s;
+  return SelectInto("SELECT * ", destination, origin) + "WHERE 1=0";
 }
 
 std::string VariantDimensionsQuery(std::string_view company) {

@@ -62,38 +62,20 @@ void CLSPD_VESTARO::RicalcolaSingolaRigaOrdiniFasiExt3(std::string_view p_Numreg
       sfase = KeyNumber(links.Value("DESTI_PROGSFASE"));
     }
 
-    KeyFilter by_merged;
-    by_merged.Text("DESTI_NUMREG = ", numreg).Number("DESTI_PROGRIGA = ", progriga);
-    if (AccorpaFaseRecordsetOrdini)
-      by_merged.Number("DESTI_CODFASE = ", fase).Number("DESTI_PROGSFASE = ", sfase);
-    links.SetFilter(by_merged);
+    const MergedRowKey key{numreg, progriga, fase, sfase, AccorpaFaseRecordsetOrdini};
+    links.SetFilter(LinksOfMergedRow(key));
     if (links.RecordCount() == 0) return;
 
     std::shared_ptr<Recordset> origin = Require(RstOrigOrdini).Clone();
     std::shared_ptr<Recordset> merged = Require(RstDestiOrdini).Clone();
 
     // The merged order row: found exactly once, or left alone.
-    KeyFilter merged_filter;
-    merged_filter.Text("DO11_NUMREG_CO99 = ", numreg).Number("DO30_PROGRIGA    = ", progriga);
-    if (AccorpaFaseRecordsetOrdini)
-      merged_filter.Number("DO46_CODFASE = ", fase).Number("DO46_PROGSFASE = ", sfase);
-    merged->SetFilter(merged_filter);
+    merged->SetFilter(MergedOrderRow(key));
     if (merged->RecordCount() == 1) {
       merged->MoveFirst();
       RowList rows;
-      links.MoveFirst();
-      while (!links.Eof()) {
-        KeyFilter origin_filter;
-        origin_filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-            .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
-        if (AccorpaFaseRecordsetOrdini) {
-          origin_filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
-              .Number("DO46_PROGSFASE = ", links.Value("ORIG_PROGSFASE"));
-        }
-        origin->SetFilter(origin_filter);
-        rows.AddView(*origin);
-        links.MoveNext();
-      }
+      AddLinkedRows(links, *origin,
+                    [&] { return LinkedOrderRow(links, AccorpaFaseRecordsetOrdini); }, rows);
 
       std::array<Decimal, kOrderSumColumns.size()> sums{};
       Decimal selection;
@@ -135,17 +117,9 @@ void CLSPD_VESTARO::RicalcolaSingolaRigaOrdiniFasiExt3(std::string_view p_Numreg
       const Variant merged_fase = CDecN(merged_phases->Value("DO46_CODFASE"));
       const Variant merged_sfase = CDecN(merged_phases->Value("DO46_PROGSFASE"));
       RowList rows;
-      if (FirstRow(links)) {
-        while (!links.Eof()) {
-          origin_phases->SetFilter(KeyFilter()
-                                       .Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-                                       .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
-                                       .Number("DO46_CODFASE     = ", merged_fase)
-                                       .Number("DO46_PROGSFASE   = ", merged_sfase));
-          rows.AddView(*origin_phases);
-          links.MoveNext();
-        }
-      }
+      AddLinkedRows(
+          links, *origin_phases,
+          [&] { return LinkedPhase(links, merged_fase, merged_sfase); }, rows);
       std::array<Decimal, kPhaseSumColumns.size()> sums{};
       Decimal selection;
       VisitRows(*origin_phases, rows, [&] {

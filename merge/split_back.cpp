@@ -39,45 +39,21 @@ void CLSPD_VESTARO::RiportaDatoComune(const std::shared_ptr<Recordset>& p_RstFas
   Trap("RiportaDatoComune", [&] {
     Recordset& edited = Require(p_RstFasi);
     Recordset& links = Require(RstRiferimenti);
-    const std::string numreg = KeyText(edited.Value("DO46_NUMREG_CO99"));
-    const int32_t progriga = KeyNumber(edited.Value("DO46_PROGRIGA"));
-    const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
-    const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+    const MergedRowKey key = KeyOfPhase(edited);
 
-    links.SetFilter(KeyFilter()
-                        .Text("DESTI_NUMREG = ", numreg)
-                        .Number("DESTI_PROGRIGA = ", progriga));
+    links.SetFilter(LinksOfMergedRow(key));
     if (links.RecordCount() == 0 || !IsRecordsetFasi) return;
 
     std::shared_ptr<Recordset> origin = Require(RstOrigFasi).Clone();
     std::shared_ptr<Recordset> merged = Require(RstDestiFasi).Clone();
-    merged->SetFilter(KeyFilter()
-                          .Text("DO46_NUMREG_CO99 = ", numreg)
-                          .Number("DO46_PROGRIGA    = ", progriga)
-                          .Number("DO46_CODFASE     = ", fase)
-                          .Number("DO46_PROGSFASE   = ", sfase));
+    merged->SetFilter(MergedPhase(key));
     const std::string field = SpliceText(p_NomeCampo);
     const Variant value = edited.Value(field);
 
-    RowList rows;
-    if (FirstRow(*merged)) {
-      while (!merged->Eof()) {
-        const Variant merged_fase = CDecN(merged->Value("DO46_CODFASE"));
-        const Variant merged_sfase = CDecN(merged->Value("DO46_PROGSFASE"));
-        if (FirstRow(links)) {
-          while (!links.Eof()) {
-            origin->SetFilter(KeyFilter()
-                                  .Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-                                  .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
-                                  .Number("DO46_CODFASE     = ", merged_fase)
-                                  .Number("DO46_PROGSFASE = ", merged_sfase));
-            rows.AddView(*origin);
-            links.MoveNext();
-          }
-        }
-        merged->MoveNext();
-      }
-    }
+    const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
+      return LinkedPhase(links, CDecN(merged->Value("DO46_CODFASE")),
+                         CDecN(merged->Value("DO46_PROGSFASE")), kPlainSubPhase);
+    });
     WriteAll(*origin, rows, field, value);
   });
 }
@@ -87,49 +63,21 @@ void CLSPD_VESTARO::RiportaDatoComuneOrdini(const std::shared_ptr<Recordset>& p_
   Trap("RiportaDatoComuneOrdini", [&] {
     Recordset& edited = Require(p_RstOrdini);
     Recordset& links = Require(RstRiferimenti);
-    const std::string numreg = KeyText(edited.Value("DO11_NUMREG_CO99"));
-    const int32_t progriga = KeyNumber(edited.Value("DO30_PROGRIGA"));
-    const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
-    const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+    const MergedRowKey key = KeyOfOrderRow(edited, AccorpaFaseRecordsetOrdini);
 
-    KeyFilter link_filter;
-    link_filter.Text("DESTI_NUMREG = ", numreg).Number("DESTI_PROGRIGA = ", progriga);
-    if (AccorpaFaseRecordsetOrdini)
-      link_filter.Number("DESTI_CODFASE = ", fase).Number("DESTI_PROGSFASE = ", sfase);
-    links.SetFilter(link_filter);
+    links.SetFilter(LinksOfMergedRow(key));
     if (links.RecordCount() == 0) return;
 
     std::shared_ptr<Recordset> origin = Require(RstOrigOrdini).Clone();
     std::shared_ptr<Recordset> merged = Require(RstDestiOrdini).Clone();
-    KeyFilter merged_filter;
-    merged_filter.Text("DO11_NUMREG_CO99 = ", numreg).Number("DO30_PROGRIGA    = ", progriga);
-    if (AccorpaFaseRecordsetOrdini)
-      merged_filter.Number("DO46_CODFASE = ", fase).Number("DO46_PROGSFASE = ", sfase);
-    merged->SetFilter(merged_filter);
+    merged->SetFilter(MergedOrderRow(key));
     const std::string field = SpliceText(p_NomeCampo);
     const Variant value = edited.Value(field);
 
-    RowList rows;
-    if (FirstRow(*merged)) {
-      while (!merged->Eof()) {
-        if (FirstRow(links)) {
-          while (!links.Eof()) {
-            KeyFilter origin_filter;
-            origin_filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-                .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
-            // Origin rows of one merged row share its sub-phase.
-            if (AccorpaFaseRecordsetOrdini) {
-              origin_filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
-                  .Number("DO46_PROGSFASE = ", links.Value("DESTI_PROGSFASE"));
-            }
-            origin->SetFilter(origin_filter);
-            rows.AddView(*origin);
-            links.MoveNext();
-          }
-        }
-        merged->MoveNext();
-      }
-    }
+    // Origin rows of one merged row share its sub-phase.
+    const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
+      return LinkedOrderRow(links, AccorpaFaseRecordsetOrdini, "DESTI_PROGSFASE");
+    });
     WriteAll(*origin, rows, field, value);
   });
 }

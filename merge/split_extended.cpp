@@ -68,47 +68,23 @@ void CLSPD_VESTARO::RipartisciRigaAccorpataOrdiniExt(
 void CLSPD_VESTARO::SplitMergedPhase(Recordset& edited, int unit) {
   RequireUnit(unit);
   const PhaseUnitColumns cols = PhaseColumnsFor(unit);
-  const std::string numreg = KeyText(edited.Value("DO46_NUMREG_CO99"));
-  const int32_t progriga = KeyNumber(edited.Value("DO46_PROGRIGA"));
-  const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
-  const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+  const MergedRowKey key = KeyOfPhase(edited);
   Decimal to_advance = Quantity(edited.Value(cols.to_advance));
   Decimal to_scrap = Quantity(edited.Value(cols.to_scrap));
 
   Recordset& links = Require(RstRiferimenti);
-  links.SetFilter(KeyFilter()
-                      .Text("DESTI_NUMREG = ", numreg)
-                      .Number("DESTI_PROGRIGA = ", progriga));
+  links.SetFilter(LinksOfMergedRow(key));
   if (links.RecordCount() == 0 || !IsRecordsetFasi) return;
 
   std::shared_ptr<Recordset> origin = Require(RstOrigFasi).Clone();
   std::shared_ptr<Recordset> merged = Require(RstDestiFasi).Clone();
-  merged->SetFilter(KeyFilter()
-                        .Text("DO46_NUMREG_CO99 = ", numreg)
-                        .Number("DO46_PROGRIGA    = ", progriga)
-                        .Number("DO46_CODFASE     = ", fase)
-                        .Number("DO46_PROGSFASE   = ", sfase));
+  merged->SetFilter(MergedPhase(key));
 
   // The origin phases of the merged phase, in link order.
-  RowList rows;
-  if (FirstRow(*merged)) {
-    while (!merged->Eof()) {
-      const Variant merged_fase = CDecN(merged->Value("DO46_CODFASE"));
-      const Variant merged_sfase = CDecN(merged->Value("DO46_PROGSFASE"));
-      if (FirstRow(links)) {
-        while (!links.Eof()) {
-          origin->SetFilter(KeyFilter()
-                                .Text("DO46_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-                                .Number("DO46_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"))
-                                .Number("DO46_CODFASE     = ", merged_fase)
-                                .Number("DO46_PROGSFASE   = ", merged_sfase));
-          rows.AddView(*origin);
-          links.MoveNext();
-        }
-      }
-      merged->MoveNext();
-    }
-  }
+  const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
+    return LinkedPhase(links, CDecN(merged->Value("DO46_CODFASE")),
+                       CDecN(merged->Value("DO46_PROGSFASE")));
+  });
 
   const bool closes_orders = ClosesOrderPhases(PgmChiamante);
   const bool closes_subcontracting = PgmChiamante == FbVersamentoContoLavoro;
@@ -178,61 +154,34 @@ void CLSPD_VESTARO::SplitMergedPhase(Recordset& edited, int unit) {
   merged.reset();
 
   int32_t tipo_vis = VstAccorpate;
-  RicalcolaSingolaRigaOrdiniFasiExt3(numreg, progriga, tipo_vis, 0, 0);
+  RicalcolaSingolaRigaOrdiniFasiExt3(key.numreg, key.progriga, tipo_vis, 0, 0);
 }
 
 void CLSPD_VESTARO::SplitMergedOrderRow(Recordset& edited, int unit) {
   RequireUnit(unit);
   const OrderUnitColumns cols = OrderColumnsFor(PgmChiamante, unit);
-  const std::string numreg = KeyText(edited.Value("DO11_NUMREG_CO99"));
-  const int32_t progriga = KeyNumber(edited.Value("DO30_PROGRIGA"));
-  const int32_t fase = KeyNumber(edited.Value("DO46_CODFASE"));
-  const int32_t sfase = KeyNumber(edited.Value("DO46_PROGSFASE"));
+  const MergedRowKey key = KeyOfOrderRow(edited, AccorpaFaseRecordsetOrdini);
   const Decimal target = Quantity(edited.Value(cols.target));
   // The merged row's open quantity.
   const Decimal merged_open =
       Quantity(edited.Value(cols.ordered)) - Quantity(edited.Value(cols.done));
 
   Recordset& links = Require(RstRiferimenti);
-  KeyFilter link_filter;
-  link_filter.Text("DESTI_NUMREG = ", numreg).Number("DESTI_PROGRIGA = ", progriga);
-  if (AccorpaFaseRecordsetOrdini)
-    link_filter.Number("DESTI_CODFASE = ", fase).Number("DESTI_PROGSFASE = ", sfase);
-  links.SetFilter(link_filter);
+  links.SetFilter(LinksOfMergedRow(key));
   if (links.RecordCount() == 0) return;
 
   std::shared_ptr<Recordset> origin = Require(RstOrigOrdini).Clone();
   std::shared_ptr<Recordset> merged = Require(RstDestiOrdini).Clone();
-  KeyFilter merged_filter;
-  merged_filter.Text("DO11_NUMREG_CO99 = ", numreg).Number("DO30_PROGRIGA    = ", progriga);
-  if (AccorpaFaseRecordsetOrdini)
-    merged_filter.Number("DO46_CODFASE = ", fase).Number("DO46_PROGSFASE = ", sfase);
-  merged->SetFilter(merged_filter);
+  merged->SetFilter(MergedOrderRow(key));
 
   // The origin rows of the merged row in link order; `taking_part` keeps
   // only those that have something in the other unit.
   auto gather = [&](bool taking_part) {
-    RowList rows;
-    if (!FirstRow(*merged)) return rows;
-    while (!merged->Eof()) {
-      if (FirstRow(links)) {
-        while (!links.Eof()) {
-          KeyFilter origin_filter;
-          origin_filter.Text("DO11_NUMREG_CO99 = ", links.Value("ORIG_NUMREG"))
-              .Number("DO30_PROGRIGA    = ", links.Value("ORIG_PROGRIGA"));
-          if (AccorpaFaseRecordsetOrdini) {
-            origin_filter.Number("DO46_CODFASE = ", links.Value("ORIG_CODFASE"))
-                .Number("DO46_PROGSFASE = ", links.Value("ORIG_PROGSFASE"));
-          }
-          if (taking_part) origin_filter.Term(std::string(cols.other_target) + " <> 0 ");
-          origin->SetFilter(origin_filter);
-          rows.AddView(*origin);
-          links.MoveNext();
-        }
-      }
-      merged->MoveNext();
-    }
-    return rows;
+    return GatherLinkedRows(*merged, links, *origin, [&] {
+      KeyFilter filter = LinkedOrderRow(links, AccorpaFaseRecordsetOrdini);
+      if (taking_part) filter.Term(std::string(cols.other_target) + " <> 0 ");
+      return filter;
+    });
   };
 
   const bool picking_list = IsPickingListProgram(PgmChiamante);
@@ -286,7 +235,7 @@ void CLSPD_VESTARO::SplitMergedOrderRow(Recordset& edited, int unit) {
   merged.reset();
 
   int32_t tipo_vis = VstAccorpate;
-  RicalcolaSingolaRigaOrdiniFasiExt3(numreg, progriga, tipo_vis, fase, sfase);
+  RicalcolaSingolaRigaOrdiniFasiExt3(key.numreg, key.progriga, tipo_vis, key.fase, key.sfase);
 }
 
 }  // namespace zv

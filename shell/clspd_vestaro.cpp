@@ -116,15 +116,8 @@ std::string CLSPD_VESTARO::TraduzioneTesto(std::string_view Testo, int32_t ID_Te
 
 void CLSPD_VESTARO::ShowError(const Variant& PvarRoutine,
                               std::string_view MessaggioDaMostrare, bool ShowMsgBox) {
-  ErrorReportContext context;
-  context.pending = pending_;
-  context.connection = context_.Connessione().get();
-  context.show = [this](const std::string& text) {
-    ZMX_MSGBOX(text, 0, 16, "CLSPD_VESTARO");
-  };
-  context.last_error_text = &last_error_text_;
-  pending_ = PendingError{};
-  zv::ShowError(context, PvarRoutine, MessaggioDaMostrare, ShowMsgBox);
+  ShowOwnerError(*this, pending_, context_.Connessione().get(), last_error_text_, PvarRoutine,
+                 MessaggioDaMostrare, ShowMsgBox);
 }
 
 void CLSPD_VESTARO::MostraStato(std::string_view text) {

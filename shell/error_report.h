@@ -54,6 +54,26 @@ struct ErrorReportContext {
 void ShowError(ErrorReportContext& context, const Variant& routine,
                std::string_view custom_message = "", bool show_msg_box = true);
 
+// The error routine of a public class, run over the class's own state: the
+// failure it is handling (`pending`, handed over and cleared), the
+// connection of its context, and where it keeps the last error text. The
+// message is shown with the class's own ZMX_MSGBOX (id 0, style 16, title
+// "CLSPD_VESTARO"). Failures as ShowError above.
+template <typename Owner>
+void ShowOwnerError(Owner& owner, PendingError& pending, Connection* connection,
+                    std::string& last_error_text, const Variant& routine,
+                    std::string_view custom_message, bool show_msg_box) {
+  ErrorReportContext context;
+  context.pending = pending;
+  context.connection = connection;
+  context.show = [&owner](const std::string& text) {
+    owner.ZMX_MSGBOX(text, 0, 16, "CLSPD_VESTARO");
+  };
+  context.last_error_text = &last_error_text;
+  pending = PendingError{};
+  ShowError(context, routine, custom_message, show_msg_box);
+}
+
 // Converts any exception caught in a public routine into the pending error:
 // PlatformError keeps its triple; std::bad_alloc is error 7 "Out of memory";
 // anything else is error 51 "Internal error" with its text.

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "data/datetime.h"  // DaysInMonth
+#include "data/datetime.h"
 
 namespace zv::sqlite {
 namespace {
@@ -18,29 +18,6 @@ constexpr int64_t kDateValueOffset = 2;
 
 constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-// Days from 1970-01-01 of a proleptic Gregorian date and back (integer
-// arithmetic, H. Hinnant's algorithms): exact for every DATETIME.
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int* y, int* m, int* d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  *y = static_cast<int>(yoe + era * 400 + (*m <= 2));
-}
 
 // 1900-01-01 counted from 1970-01-01.
 constexpr int64_t kDay0 = -25567;
@@ -411,76 +388,57 @@ SqlDate FromDateValue(DateValue value) {
 }
 
 std::optional<std::string> FormatDateStyle(SqlDate date, int style) {
+  // The layout of each style. Letters stand for parts of the date, anything
+  // else is copied: y the year (two digits, four for the styles from 100),
+  // Y the year in four digits, m the month, d the day (two digits each), D
+  // the day padded with a blank, n the month's short name, t the time
+  // hh:mi:ss, f the milliseconds, h and H the 12-hour time without and with
+  // seconds and milliseconds.
+  struct StyleLayout {
+    int style;
+    const char* layout;
+  };
+  static constexpr StyleLayout kLayouts[] = {
+      {0, "n D Y h"},    {1, "m/d/y"},      {2, "y.m.d"},     {3, "d/m/y"},
+      {4, "d.m.y"},      {5, "d-m-y"},      {6, "d n y"},     {7, "n d, y"},
+      {8, "t"},          {9, "n D Y H"},    {10, "m-d-y"},    {11, "y/m/d"},
+      {12, "ymd"},       {13, "d n Y t:f"}, {14, "t:f"},      {20, "Y-m-d t"},
+      {21, "Y-m-d t.f"}, {23, "Y-m-d"},     {25, "Y-m-d t.f"}};
+
   CivilDate c = ToCivil(date);
-  bool century = style >= 100;
-  std::string mm = Pad2(c.month), dd = Pad2(c.day);
-  std::string yy = Year(c, century);
-  std::string mon = kMonthNames[c.month - 1];
-  switch (style) {
-    case 0:
-    case 100:
-      return mon + " " + DayBlank(c.day) + " " + Year(c, true) + " " + Time12(c, false);
-    case 1:
-    case 101:
-      return mm + "/" + dd + "/" + yy;
-    case 2:
-    case 102:
-      return yy + "." + mm + "." + dd;
-    case 3:
-    case 103:
-      return dd + "/" + mm + "/" + yy;
-    case 4:
-    case 104:
-      return dd + "." + mm + "." + yy;
-    case 5:
-    case 105:
-      return dd + "-" + mm + "-" + yy;
-    case 6:
-    case 106:
-      return dd + " " + mon + " " + yy;
-    case 7:
-    case 107:
-      return mon + " " + dd + ", " + yy;
-    case 8:
-    case 108:
-      return Time24(c);
-    case 9:
-    case 109:
-      return mon + " " + DayBlank(c.day) + " " + Year(c, true) + " " + Time12(c, true);
-    case 10:
-    case 110:
-      return mm + "-" + dd + "-" + yy;
-    case 11:
-    case 111:
-      return yy + "/" + mm + "/" + dd;
-    case 12:
-    case 112:
-      return yy + mm + dd;
-    case 13:
-    case 113:
-      return dd + " " + mon + " " + Year(c, true) + " " + Time24(c) + ":" +
-             Pad3(c.millisecond);
-    case 14:
-    case 114:
-      return Time24(c) + ":" + Pad3(c.millisecond);
-    case 20:
-    case 120:
-      return Year(c, true) + "-" + mm + "-" + dd + " " + Time24(c);
-    case 21:
-    case 25:
-    case 121:
-      return Year(c, true) + "-" + mm + "-" + dd + " " + Time24(c) + "." +
-             Pad3(c.millisecond);
-    case 23:
-      return Year(c, true) + "-" + mm + "-" + dd;
-    case 126: {
-      std::string s = Year(c, true) + "-" + mm + "-" + dd + "T" + Time24(c);
-      if (c.millisecond != 0) s += "." + Pad3(c.millisecond);
-      return s;
-    }
-    default:
-      return std::nullopt;
+  if (style == 126) {
+    // ISO 8601: the milliseconds only when there are some.
+    std::string s = Year(c, true) + "-" + Pad2(c.month) + "-" + Pad2(c.day) + "T" + Time24(c);
+    if (c.millisecond != 0) s += "." + Pad3(c.millisecond);
+    return s;
   }
+  // Styles 100 to 114, 120 and 121 are 0 to 14, 20 and 21 with the century.
+  const bool century = style >= 100;
+  const int base =
+      century && (style <= 114 || style == 120 || style == 121) ? style - 100 : style;
+  const char* layout = nullptr;
+  for (const StyleLayout& l : kLayouts) {
+    if (l.style == base) layout = l.layout;
+  }
+  if (!layout) return std::nullopt;
+
+  std::string out;
+  for (const char* p = layout; *p; ++p) {
+    switch (*p) {
+      case 'y': out += Year(c, century); break;
+      case 'Y': out += Year(c, true); break;
+      case 'm': out += Pad2(c.month); break;
+      case 'd': out += Pad2(c.day); break;
+      case 'D': out += DayBlank(c.day); break;
+      case 'n': out += kMonthNames[c.month - 1]; break;
+      case 't': out += Time24(c); break;
+      case 'f': out += Pad3(c.millisecond); break;
+      case 'h': out += Time12(c, false); break;
+      case 'H': out += Time12(c, true); break;
+      default: out += *p; break;
+    }
+  }
+  return out;
 }
 
 std::optional<DateOrder> StyleDateOrder(int style) {

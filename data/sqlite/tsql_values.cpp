@@ -186,73 +186,7 @@ std::optional<double> ParseFloatText(std::string_view text) {
   return negative ? -v : v;
 }
 
-char32_t DecodeChar(std::string_view s, size_t* i) {
-  unsigned char c = static_cast<unsigned char>(s[*i]);
-  if (c < 0x80) {
-    ++*i;
-    return c;
-  }
-  auto cont = [&](size_t k) {
-    return *i + k < s.size() &&
-           (static_cast<unsigned char>(s[*i + k]) & 0xC0) == 0x80;
-  };
-  auto low = [&](size_t k) {
-    return static_cast<char32_t>(static_cast<unsigned char>(s[*i + k]) & 0x3F);
-  };
-  if (c >= 0xC2 && c <= 0xDF && cont(1)) {
-    char32_t r = (static_cast<char32_t>(c & 0x1F) << 6) | low(1);
-    *i += 2;
-    return r;
-  }
-  if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2)) {
-    char32_t r = (static_cast<char32_t>(c & 0x0F) << 12) | (low(1) << 6) | low(2);
-    if (r >= 0x800) {
-      *i += 3;
-      return r;
-    }
-  }
-  if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3)) {
-    char32_t r = (static_cast<char32_t>(c & 0x07) << 18) | (low(1) << 12) |
-                 (low(2) << 6) | low(3);
-    if (r >= 0x10000 && r <= 0x10FFFF) {
-      *i += 4;
-      return r;
-    }
-  }
-  ++*i;
-  return c;
-}
-
-void AppendChar(char32_t c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-size_t CharLength(std::string_view text) {
-  size_t n = 0;
-  for (size_t i = 0; i < text.size();) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-    } else {
-      DecodeChar(text, &i);
-    }
-    ++n;
-  }
-  return n;
-}
+size_t CharLength(std::string_view text) { return text::CharCount(text); }
 
 std::string_view CharPrefix(std::string_view text, size_t count) {
   size_t i = 0;

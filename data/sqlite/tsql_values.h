@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "data/decimal.h"
+#include "data/text_compare.h"
 
 namespace zv::sqlite {
 
@@ -59,11 +60,10 @@ std::optional<Decimal> ParseDecimalText(std::string_view text);
 // empty text is 0.
 std::optional<double> ParseFloatText(std::string_view text);
 
-// Decodes the character at text[*i] and advances *i. A byte that does not
-// start a valid UTF-8 sequence stands for the Latin-1 character of that
-// value (as in data/text_compare.h).
-char32_t DecodeChar(std::string_view text, size_t* i);
-void AppendChar(char32_t c, std::string* out);
+// One character of UTF-8 text in and out, read the way the text collation
+// reads it (a byte outside a valid sequence is its Latin-1 character).
+using text::AppendChar;
+using text::DecodeChar;
 // Characters (code points) of UTF-8 text.
 size_t CharLength(std::string_view text);
 // The first `count` characters of the text.

@@ -140,6 +140,31 @@ TEST(DateCalendar, DaysInMonth) {
   EXPECT_EQ(DaysInMonth(2024, 13), 0);
 }
 
+// Day numbers of the proleptic Gregorian calendar: fixed points, and every
+// day from 1600 to 2401 one after the other, across the leap rules of the
+// centuries (1700, 1800, 1900 and 2100 are not leap years, 2000 is).
+TEST(DateCalendar, CivilDaysCountEveryDayOnce) {
+  EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
+  EXPECT_EQ(DaysFromCivil(1899, 12, 30), -25569);
+  EXPECT_EQ(DaysFromCivil(1900, 1, 1), -25567);
+  EXPECT_EQ(DaysFromCivil(1753, 1, 1), -79257);
+  EXPECT_EQ(DaysFromCivil(9999, 12, 31), 2932896);
+  EXPECT_EQ(DaysFromCivil(-1, 12, 31), -719529);
+
+  int y = 0, m = 0, d = 0;
+  CivilFromDays(DaysFromCivil(1600, 1, 1) - 1, &y, &m, &d);
+  ASSERT_EQ(y * 10000 + m * 100 + d, 15991231);
+  for (int64_t day = DaysFromCivil(1600, 1, 1); day <= DaysFromCivil(2401, 1, 1); ++day) {
+    const int py = y, pm = m, pd = d;
+    CivilFromDays(day, &y, &m, &d);
+    const bool next_day = y == py && m == pm && d == pd + 1;
+    const bool next_month = d == 1 && pd == DaysInMonth(py, pm) &&
+                            ((y == py && m == pm + 1) || (y == py + 1 && m == 1 && pm == 12));
+    ASSERT_TRUE(next_day || next_month) << y << "-" << m << "-" << d;
+    ASSERT_EQ(DaysFromCivil(y, m, d), day);
+  }
+}
+
 TEST(DateCalendar, NowIsRecent) {
   DateParts p = SplitDate(Now());
   EXPECT_GE(p.year, 2024);

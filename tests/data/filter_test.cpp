@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "data/filter.h"
 #include "data/text_compare.h"
 #include "tests/data/recordset_fixture.h"
@@ -48,6 +52,41 @@ TEST(TextCompareTest, EqualityFollowsTheCollation) {
     if (c.equal) {
       EXPECT_EQ(text::HashText(c.a), text::HashText(c.b));
     }
+  }
+}
+
+// Characters come out of UTF-8 text as they went in; a byte that starts no
+// valid sequence is one Latin-1 character, and the next byte is read anew.
+TEST(TextCompareTest, CharactersDecodeAsEncodedAndStrayBytesAsLatin1) {
+  for (char32_t c : {0x41u, 0x7Fu, 0x80u, 0xE8u, 0x7FFu, 0x800u, 0x20ACu, 0xFFFFu, 0x10000u,
+                     0x1F600u, 0x10FFFFu}) {
+    SCOPED_TRACE(static_cast<uint32_t>(c));
+    std::string s;
+    text::AppendChar(c, &s);
+    size_t i = 0;
+    EXPECT_EQ(text::DecodeChar(s, &i), c);
+    EXPECT_EQ(i, s.size());
+  }
+  struct Case {
+    const char* bytes;
+    std::vector<char32_t> chars;
+  };
+  const Case cases[] = {
+      {"\x80", {0x80}},                               // stray continuation byte
+      {"\xC0\x80", {0xC0, 0x80}},                     // overlong two-byte form
+      {"\xE0\x80\x80", {0xE0, 0x80, 0x80}},           // overlong three-byte form
+      {"\xE2\x82", {0xE2, 0x82}},                     // cut short
+      {"\xE2\x82\xACx", {0x20AC, 'x'}},
+      {"\xF4\x90\x80\x80", {0xF4, 0x90, 0x80, 0x80}},  // beyond U+10FFFF
+      {"caff\xE8", {'c', 'a', 'f', 'f', 0xE8}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    std::string_view s(c.bytes);
+    std::vector<char32_t> got;
+    for (size_t i = 0; i < s.size();) got.push_back(text::DecodeChar(s, &i));
+    EXPECT_EQ(got, c.chars);
+    EXPECT_EQ(text::CharCount(s), c.chars.size());
   }
 }
 

@@ -2,6 +2,9 @@
 // the splicing of values into them, and the arithmetic of a split-back.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "data/error.h"
 #include "merge/filter_text.h"
 #include "merge/merged_view.h"
@@ -118,6 +121,99 @@ TEST(MergedViewRows, AnOriginRowReachedTwiceCountsOnce) {
   std::string seen;
   VisitRows(*rs, rows, [&] { seen += rs->Value("K").ToString(); });
   EXPECT_EQ(seen, "aac");
+}
+
+// The filters that walk the merged view keep each caller's column fragments:
+// the register number quoted, the padded row terms, the aligned or plain
+// sub-phase term, and the link column the sub-phase is read from.
+TEST(MergedViewFilters, KeepTheirColumnFragments) {
+  auto links = NewSet({TextField("ORIG_NUMREG", 12), NumberField("ORIG_PROGRIGA", 6, 0),
+                       NumberField("ORIG_CODFASE", 5, 0), NumberField("ORIG_PROGSFASE", 4, 0),
+                       NumberField("DESTI_PROGSFASE", 4, 0)});
+  AddRow(*links, {{"ORIG_NUMREG", Variant("O'1")},
+                  {"ORIG_PROGRIGA", Variant(Qty("4.000"))},
+                  {"ORIG_CODFASE", Variant(10)},
+                  {"ORIG_PROGSFASE", Variant(2)},
+                  {"DESTI_PROGSFASE", Variant(7)}});
+  links->MoveFirst();
+  const MergedRowKey key{"M1", 3, 20, 1, false};
+  MergedRowKey by_phase = key;
+  by_phase.by_phase = true;
+
+  struct Case {
+    KeyFilter filter;
+    const char* expected;
+  };
+  Case cases[] = {
+      {LinksOfMergedRow(key), "DESTI_NUMREG = 'M1' AND DESTI_PROGRIGA = 3"},
+      {LinksOfMergedRow(by_phase),
+       "DESTI_NUMREG = 'M1' AND DESTI_PROGRIGA = 3 AND DESTI_CODFASE = 20 AND "
+       "DESTI_PROGSFASE = 1"},
+      {MergedOrderRow(key), "DO11_NUMREG_CO99 = 'M1' AND DO30_PROGRIGA    = 3"},
+      {MergedOrderRow(by_phase),
+       "DO11_NUMREG_CO99 = 'M1' AND DO30_PROGRIGA    = 3 AND DO46_CODFASE = 20 AND "
+       "DO46_PROGSFASE = 1"},
+      {MergedPhase(key),
+       "DO46_NUMREG_CO99 = 'M1' AND DO46_PROGRIGA    = 3 AND DO46_CODFASE     = 20 AND "
+       "DO46_PROGSFASE   = 1"},
+      {LinkedOrderRow(*links, false), "DO11_NUMREG_CO99 = 'O''1' AND DO30_PROGRIGA    = 4"},
+      {LinkedOrderRow(*links, true),
+       "DO11_NUMREG_CO99 = 'O''1' AND DO30_PROGRIGA    = 4 AND DO46_CODFASE = 10 AND "
+       "DO46_PROGSFASE = 2"},
+      {LinkedOrderRow(*links, true, "DESTI_PROGSFASE"),
+       "DO11_NUMREG_CO99 = 'O''1' AND DO30_PROGRIGA    = 4 AND DO46_CODFASE = 10 AND "
+       "DO46_PROGSFASE = 7"},
+      {LinkedPhase(*links, Variant(30), Variant(Qty("5.0"))),
+       "DO46_NUMREG_CO99 = 'O''1' AND DO46_PROGRIGA    = 4 AND DO46_CODFASE     = 30 AND "
+       "DO46_PROGSFASE   = 5"},
+      {LinkedPhase(*links, Variant(30), Variant(5), kPlainSubPhase),
+       "DO46_NUMREG_CO99 = 'O''1' AND DO46_PROGRIGA    = 4 AND DO46_CODFASE     = 30 AND "
+       "DO46_PROGSFASE = 5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    EXPECT_EQ(c.filter.str(), c.expected);
+  }
+}
+
+// Every merged row walks every link from the first; an origin row met
+// through several links or merged rows is gathered once, in the order met.
+TEST(MergedViewRows, GatheringWalksEveryLinkOfEveryMergedRow) {
+  auto merged = NewSet({TextField("M", 4)});
+  for (const char* m : {"m1", "m2"}) AddRow(*merged, {{"M", Variant(m)}});
+  auto links = NewSet({TextField("TO", 4)});
+  for (const char* to : {"c", "a", "c"}) AddRow(*links, {{"TO", Variant(to)}});
+  auto origin = NewSet({TextField("K", 4)});
+  for (const char* k : {"a", "b", "c", "a"}) AddRow(*origin, {{"K", Variant(k)}});
+
+  std::vector<std::string> asked;
+  const RowList rows = GatherLinkedRows(*merged, *links, *origin, [&] {
+    asked.push_back(merged->Value("M").ToString() + links->Value("TO").ToString());
+    return KeyFilter().Text("K = ", links->Value("TO"));
+  });
+  EXPECT_EQ(asked, (std::vector<std::string>{"m1c", "m1a", "m1c", "m2c", "m2a", "m2c"}));
+  std::string seen;
+  VisitRows(*origin, rows, [&] { seen += origin->Value("K").ToString(); });
+  EXPECT_EQ(seen, "caa");
+  EXPECT_TRUE(merged->Eof());
+  EXPECT_TRUE(links->Eof());
+
+  // No merged row, or no link: nothing is gathered and no filter is built.
+  asked.clear();
+  merged->SetFilter(Variant("M = 'none'"));
+  EXPECT_EQ(GatherLinkedRows(*merged, *links, *origin, [&] {
+              asked.push_back("?");
+              return KeyFilter().Text("K = ", "a");
+            }).size(),
+            0u);
+  RowList none;
+  links->SetFilter(Variant("TO = 'none'"));
+  AddLinkedRows(*links, *origin, [&] {
+    asked.push_back("?");
+    return KeyFilter().Text("K = ", "a");
+  }, none);
+  EXPECT_EQ(none.size(), 0u);
+  EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

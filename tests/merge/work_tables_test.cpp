@@ -72,8 +72,7 @@ TEST(WorkTableDefinition, TypeTextsByFieldType) {
   }
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST(WorkTableDefinition, DISABLED_ExtraColumnsComeOnceAndOnlyWhenMissing) {
+TEST(WorkTableDefinition, ExtraColumnsComeOnceAndOnlyWhenMissing) {
   EXPECT_EQ(ExtraColumns(Fb_Ordini).size(), 55u);
   EXPECT_EQ(ExtraColumns(Fb_Fasi).size(), 29u);
   EXPECT_EQ(ExtraColumns(Fb_Proposte).size(), 2u);
@@ -132,8 +131,7 @@ class CreaTabellaTempTest : public ::testing::Test {
   std::shared_ptr<ScriptedConnection> conn = std::make_shared<ScriptedConnection>();
 };
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(CreaTabellaTempTest, DISABLED_DropsCreatesAndLoadsWithTheAliasColumns) {
+TEST_F(CreaTabellaTempTest, DropsCreatesAndLoadsWithTheAliasColumns) {
   auto host = HostOrderRows();
   auto table = DefineTable(
       "#TabellaOrdini", {TextField("NUMREG", 12), NumberField("PROGRIGA", 6, 0),
@@ -190,8 +188,7 @@ TEST_F(CreaTabellaTempTest, ProgressQueryFillsTheRegisterNumberOnly) {
   EXPECT_EQ(Render(*table, {"DO11_NUMREG_CO99"}), "DO11_NUMREG_CO99\n\"R9\"\nNull\n");
 }
 
-// Fails while this area is being finished; re-enable with its fix.
-TEST_F(CreaTabellaTempTest, DISABLED_AFieldOfUnknownTypeIsReportedAndLeftOut) {
+TEST_F(CreaTabellaTempTest, AFieldOfUnknownTypeIsReportedAndLeftOut) {
   auto host = NewSet({TextField("K", 4), Field("PESO", ado::kDouble, 8)});
   AddRow(*host, {{"K", Variant("a")}, {"PESO", Variant(1.5)}});
   auto table = DefineTable("#T", {TextField("K", 4)});

@@ -204,7 +204,14 @@ TEST_F(FunctionsTest, ConvertAndFormatDateStyles) {
       {106, "31 Aug 2006"},       {108, "13:05:09"},            {110, "08-31-2006"},
       {111, "2006/08/31"},        {112, "20060831"},            {113, "31 Aug 2006 13:05:09:120"},
       {120, "2006-08-31 13:05:09"}, {121, "2006-08-31 13:05:09.120"},
-      {126, "2006-08-31T13:05:09.120"}};
+      {126, "2006-08-31T13:05:09.120"},
+      {2, "06.08.31"},            {102, "2006.08.31"},          {4, "31.08.06"},
+      {6, "31 Aug 06"},           {7, "Aug 31, 06"},            {107, "Aug 31, 2006"},
+      {8, "13:05:09"},            {9, "Aug 31 2006  1:05:09:120PM"},
+      {109, "Aug 31 2006  1:05:09:120PM"},                     {11, "06/08/31"},
+      {13, "31 Aug 2006 13:05:09:120"},                         {14, "13:05:09:120"},
+      {114, "13:05:09:120"},      {20, "2006-08-31 13:05:09"},
+      {21, "2006-08-31 13:05:09.120"},                          {25, "2006-08-31 13:05:09.120"}};
   for (const Style& s : styles) {
     SCOPED_TRACE(s.style);
     EXPECT_EQ(Eval("tsql_format_date(" + std::string(d) + ", " + std::to_string(s.style) + ")"),
@@ -212,7 +219,12 @@ TEST_F(FunctionsTest, ConvertAndFormatDateStyles) {
   }
   Check({{"tsql_format_date('2006-08-01', 0)", "'Aug  1 2006 12:00AM'"},
          {"tsql_format_date('2006-08-01', 126)", "'2006-08-01T00:00:00'"},
-         {"tsql_format_date('2006-08-01', 999)", "42000/281"}});
+         {"tsql_format_date('2006-08-01', 999)", "42000/281"},
+         // Only the listed styles have a century form, and 22 has no layout.
+         {"tsql_format_date('2006-08-01', 22)", "42000/281"},
+         {"tsql_format_date('2006-08-01', 115)", "42000/281"},
+         {"tsql_format_date('2006-08-01', 123)", "42000/281"},
+         {"tsql_format_date('2006-08-01', 125)", "42000/281"}});
 }
 
 TEST_F(FunctionsTest, CastTextAndNumbersToDatetime) {
