@@ -677,7 +677,7 @@ void Emitter::EmitDeclare(const DeclareStatement& s) {
     } catch (const TypeError& e) {
       Error(e.native_error(), v.pos, e.what());
     }
-    Typed value = ConvertForStore(Expr(*v.init, empty), type, v.pos);
+    Typed value = ConvertForVariable(Expr(*v.init, empty), type, v.pos);
     items += (items.empty() ? "" : ", ") + value.sql;
     result.assign_to.push_back(v.name);
     result.columns.push_back({"", type, true});
@@ -698,7 +698,7 @@ void Emitter::EmitSetVariable(const SetVariableStatement& s) {
     var.pos = s.pos;
     value = Arithmetic(s.compound, Variable(var), std::move(value), s.pos);
   }
-  value = ConvertForStore(value, it->second, s.pos);
+  value = ConvertForVariable(value, it->second, s.pos);
   result.assign_to.push_back(s.name);
   result.columns.push_back({"", it->second, true});
   Flush("SELECT " + value.sql);

@@ -322,11 +322,17 @@ Typed Emitter::Expr(const zv::tsql::Expr& e, const Scope& scope) {
         Error(te.native_error(), c.pos, te.what());
       }
       Typed v = Expr(*c.expr, scope);
+      Typed out;
       if (c.style) {
         Typed style = Expr(*c.style, scope);
-        return Convert(v, target, &style, c.pos);
+        out = Convert(v, target, &style, c.pos);
+      } else {
+        out = Convert(v, target, nullptr, c.pos);
       }
-      return Convert(v, target, nullptr, c.pos);
+      // SQL Server counts a conversion as able to give NULL: SELECT ... INTO
+      // makes its column nullable (CONVERT(TINYINT, 0) AS X takes NULLs later).
+      out.nullable = true;
+      return out;
     }
     case ExprKind::kCase: return Case(e.As<CaseExpr>(), scope);
     case ExprKind::kCollate: {
@@ -908,6 +914,16 @@ Typed Emitter::Convert(const Typed& v, const SqlType& target, const Typed* style
     return out;
   }
   NotSupported(pos, "conversion to " + TypeToString(target));
+}
+
+Typed Emitter::ConvertForVariable(const Typed& v, const SqlType& target, Position pos) {
+  Typed out = ConvertForStore(v, target, pos);
+  if (IsTextType(target) && !IsFixedCharType(target) && target.length > 0 &&
+      !IsNullType(v.type)) {
+    out.sql = "substr(" + out.sql + ", 1, " + std::to_string(target.length) + ")";
+    out.literal = nullptr;
+  }
+  return out;
 }
 
 Typed Emitter::ConvertForStore(const Typed& v, const SqlType& target, Position pos) {

@@ -145,6 +145,9 @@ class Emitter {
   Typed Convert(const Typed& v, const SqlType& target, const Typed* style, Position pos);
   // Converts a value written into a column of type `target` (CHAR(n) padded).
   Typed ConvertForStore(const Typed& v, const SqlType& target, Position pos);
+  // As ConvertForStore, for a variable: a text longer than a VARCHAR(n) or
+  // NVARCHAR(n) variable is cut to n characters, as T-SQL assigns it.
+  Typed ConvertForVariable(const Typed& v, const SqlType& target, Position pos);
   // Makes `v` a text argument (numbers formatted as T-SQL does).
   Typed ToText(const Typed& v, Position pos);
   // Adds COLLATE TSQLCI to a text value that has no collation.

@@ -228,7 +228,7 @@ EmittedQuery Emitter::EmitSelectCore(const SelectCore& core, const Scope* outer,
     }
     if (!var.empty()) {
       auto it = context().variables.find(var);
-      if (it != context().variables.end()) v = ConvertForStore(v, it->second, pos);
+      if (it != context().variables.end()) v = ConvertForVariable(v, it->second, pos);
       out.assign_to.push_back(var);
     } else if (options.target_types && index < options.target_types->size()) {
       v = ConvertForStore(v, (*options.target_types)[index], pos);
