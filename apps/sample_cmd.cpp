@@ -12,21 +12,15 @@
 #include <vector>
 
 #include "apps/commands.h"
+#include "apps/sample_db.h"
 #include "apps/sample_generator.h"
 #include "apps/sample_sql.h"
 #include "data/connection.h"
 #include "data/error.h"
+#include "data/sqlite/embedded_connection.h"
 
 namespace zv::app {
 namespace {
-
-// Opens the embedded database file at `path`, creating it when missing.
-// Returns nullptr while this build carries no embedded backend; the command
-// then asks for --sql-out.
-std::shared_ptr<Connection> OpenEmbeddedDatabase(const std::string& path) {
-  (void)path;
-  return nullptr;
-}
 
 // A connection that writes every batch it is given to a T-SQL script, each
 // batch followed by a GO line, as sqlcmd and the SQL Server tools read it.
@@ -95,6 +89,7 @@ int RunSample(const SampleArgs& args) {
         sample::LoadSchemaScripts(args.scripts.empty() ? sample::DefaultSchemaDir() : args.scripts);
     std::ofstream file;
     std::shared_ptr<Connection> connection;
+    std::shared_ptr<sqlite::EmbeddedConnection> embedded;
     if (!args.sql_out.empty()) {
       file.open(args.sql_out, std::ios::binary | std::ios::trunc);
       if (!file) {
@@ -103,12 +98,8 @@ int RunSample(const SampleArgs& args) {
       }
       connection = std::make_shared<ScriptFileConnection>(file);
     } else {
-      connection = OpenEmbeddedDatabase(args.db);
-      if (connection == nullptr) {
-        std::cerr << "sample: this build has no embedded database engine yet; "
-                     "write the T-SQL script with --sql-out FILE instead\n";
-        return 1;
-      }
+      embedded = sqlite::EmbeddedConnection::Open(args.db);
+      connection = embedded;
     }
     const bool to_database = args.sql_out.empty();
     if (!args.no_schema) sample::CreateSchema(*connection, scripts, to_database);
@@ -126,9 +117,14 @@ int RunSample(const SampleArgs& args) {
       const auto started = std::chrono::steady_clock::now();
       if (to_database) sample::DeleteCompany(*connection, scripts, company);
       connection->Execute("BEGIN TRANSACTION", nullptr, ado::kCmdText | ado::kExecuteNoRecords);
-      sample::SqlBatchWriter writer(*connection, args.rows_per_insert);
-      const sample::GenerationSummary summary = sample::GenerateCompany(options, writer);
-      writer.Flush();
+      // Into a database the rows are bound to prepared INSERTs; into a
+      // script they are written as multi-row INSERT statements.
+      sample::SqlBatchWriter script_writer(*connection, args.rows_per_insert);
+      std::unique_ptr<sample::DatabaseRowWriter> db_writer;
+      if (embedded) db_writer = std::make_unique<sample::DatabaseRowWriter>(embedded->database());
+      sample::RowSink& sink = db_writer ? static_cast<sample::RowSink&>(*db_writer) : script_writer;
+      const sample::GenerationSummary summary = sample::GenerateCompany(options, sink);
+      script_writer.Flush();
       connection->Execute("COMMIT TRANSACTION", nullptr, ado::kCmdText | ado::kExecuteNoRecords);
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -139,9 +135,13 @@ int RunSample(const SampleArgs& args) {
                   static_cast<long long>(summary.production_rows),
                   static_cast<long long>(summary.documents),
                   static_cast<long long>(summary.total_rows()), summary.rows_per_table.size());
-      std::printf("  %lld INSERT statements, %.1f MB of T-SQL, %.2f s\n",
-                  static_cast<long long>(writer.statements()),
-                  static_cast<double>(writer.bytes()) / (1024.0 * 1024.0), seconds);
+      if (db_writer) {
+        std::printf("  written to %s in %.2f s\n", args.db.c_str(), seconds);
+      } else {
+        std::printf("  %lld INSERT statements, %.1f MB of T-SQL, %.2f s\n",
+                    static_cast<long long>(script_writer.statements()),
+                    static_cast<double>(script_writer.bytes()) / (1024.0 * 1024.0), seconds);
+      }
     }
     if (file.is_open()) {
       file.close();
@@ -193,7 +193,7 @@ VESTARO_COMMAND([](CLI::App& app, int* exit_status) {
                   "folder of the schema scripts and their order.txt (default: db/schema of the "
                   "source tree)");
   cmd->add_option("--rows-per-insert", args->rows_per_insert,
-                  "rows per INSERT statement (default 250)")
+                  "rows per INSERT statement of the --sql-out script (default 250)")
       ->check(CLI::Range(1, 1000));
   cmd->add_flag("--no-schema", args->no_schema, "do not create the tables and views");
   cmd->footer(
