@@ -112,9 +112,7 @@ namespace {
 // Case-insensitive, trailing blanks ignored, accented letters right after
 // their base letter: the order of data/text_compare.h, so that SQL ORDER
 // BY and record-set sorts agree.
-int CompareTsqlci(void*, int na, const void* pa, int nb, const void* pb) {
-  std::string_view a(static_cast<const char*>(pa), static_cast<size_t>(na));
-  std::string_view b(static_cast<const char*>(pb), static_cast<size_t>(nb));
+int CompareTrimmed(std::string_view a, std::string_view b) {
   a = text::TrimTrailingBlanks(a);
   b = text::TrimTrailingBlanks(b);
   // Plain ASCII: folded bytes decide, the shorter text first.
@@ -135,6 +133,40 @@ int CompareTsqlci(void*, int na, const void* pa, int nb, const void* pb) {
   }
   // The characters so far were equal; the rest needs the full order.
   return text::CompareText(a.substr(i), b.substr(i));
+}
+
+bool AllBlanks(std::string_view s) {
+  for (char c : s) {
+    if (c != ' ') return false;
+  }
+  return true;
+}
+
+// The same order in one pass over padded CHAR values, which GROUP BY and
+// ORDER BY compare millions of times: identical bytes are equal at once,
+// and the blanks that pad a text are looked at only where the texts differ.
+int CompareTsqlci(void*, int na, const void* pa, int nb, const void* pb) {
+  std::string_view a(static_cast<const char*>(pa), static_cast<size_t>(na));
+  std::string_view b(static_cast<const char*>(pb), static_cast<size_t>(nb));
+  if (a == b) return 0;
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x == y) continue;
+    if ((x | y) & 0x80) return CompareTrimmed(a, b);
+    if (x >= 'A' && x <= 'Z') x += 32;
+    if (y >= 'A' && y <= 'Z') y += 32;
+    if (x == y) continue;
+    // The first difference: a text that has only blanks left ends here.
+    if (AllBlanks(a.substr(i))) return -1;
+    if (AllBlanks(b.substr(i))) return 1;
+    return x < y ? -1 : 1;
+  }
+  const std::string_view rest = a.size() > n ? a.substr(n) : b.substr(n);
+  if (AllBlanks(rest)) return 0;
+  // The longer text goes after the shorter one it starts with.
+  return a.size() > n ? 1 : -1;
 }
 
 }  // namespace

@@ -28,7 +28,49 @@ struct SumState {
   int64_t real_count;  // of which REAL
   int max_scale;
   Decimal sum;
+  // Short decimals (see ShortDecimalFromReal) add up here as a whole number
+  // of 10^-acc_scale, flushed into `sum` whenever they would overflow.
+  int64_t acc;
+  int acc_scale;
 };
+
+constexpr int64_t kPow10[] = {1,         10,         100,         1000,         10000,
+                              100000,    1000000,    10000000,    100000000,    1000000000};
+
+void Flush(SumState* s) {
+  if (s->acc == 0) return;
+  const uint64_t magnitude = s->acc < 0 ? 0 - static_cast<uint64_t>(s->acc) : static_cast<uint64_t>(s->acc);
+  s->sum = s->sum + Decimal::FromParts(0, magnitude, s->acc_scale, s->acc < 0);
+  s->acc = 0;
+}
+
+// Adds n * 10^-k (k <= 9) to the state.
+void AddShort(SumState* s, int64_t n, int k) {
+  if (k > s->acc_scale) {
+    int64_t widened = 0;
+    if (__builtin_mul_overflow(s->acc, kPow10[k - s->acc_scale], &widened)) {
+      Flush(s);
+      widened = 0;
+    }
+    s->acc = widened;
+    s->acc_scale = k;
+  }
+  int64_t term = 0;
+  if (__builtin_mul_overflow(n, kPow10[s->acc_scale - k], &term)) {
+    const uint64_t magnitude = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    s->sum = s->sum + Decimal::FromParts(0, magnitude, k, n < 0);
+    return;
+  }
+  if (__builtin_add_overflow(s->acc, term, &s->acc)) {
+    Flush(s);
+    s->acc = term;
+  }
+}
+
+Decimal Total(SumState* s) {
+  Flush(s);
+  return s->sum;
+}
 
 // The state of the current group, created on the first row.
 SumState* State(sqlite3_context* ctx, bool create) {
@@ -37,7 +79,7 @@ SumState* State(sqlite3_context* ctx, bool create) {
   // The extra byte flags the construction of the zeroed block.
   auto* flag = static_cast<unsigned char*>(p) + sizeof(SumState);
   if (*flag == 0) {
-    new (p) SumState{0, 0, 0, Decimal()};
+    new (p) SumState{0, 0, 0, Decimal(), 0, 0};
     *flag = 1;
   }
   return static_cast<SumState*>(p);
@@ -55,10 +97,18 @@ void Accumulate(sqlite3_context* ctx, sqlite3_value* value, const char* function
       Decimal d(static_cast<int64_t>(sqlite3_value_int64(value)));
       s->sum = add ? s->sum + d : s->sum - d;
     } else if (type == SQLITE_FLOAT) {
-      Decimal d = DecimalFromReal(sqlite3_value_double(value));
-      s->sum = add ? s->sum + d : s->sum - d;
+      const double real = sqlite3_value_double(value);
+      int64_t n = 0;
+      int k = 0;
+      if (ShortDecimalFromReal(real, &n, &k)) {
+        AddShort(s, add ? n : -n, k);
+        if (k > s->max_scale) s->max_scale = k;
+      } else {
+        Decimal d = DecimalFromReal(real);
+        s->sum = add ? s->sum + d : s->sum - d;
+        if (d.scale() > s->max_scale) s->max_scale = d.scale();
+      }
       s->real_count += sign;
-      if (d.scale() > s->max_scale) s->max_scale = d.scale();
     } else {
       ThrowSql(native::kOperandType, "42000",
                std::string("Operand data type varchar is invalid for ") + function +
@@ -80,11 +130,12 @@ void SumValue(sqlite3_context* ctx) {
   Guard(ctx, [&] {
     SumState* s = State(ctx, false);
     if (s == nullptr || s->count == 0) return sqlite3_result_null(ctx);
+    const Decimal sum = Total(s);
     if (s->real_count == 0) {
-      if (s->sum.IntegerDigits() > 19) ThrowOverflow("expression", "bigint");
-      return sqlite3_result_int64(ctx, s->sum.ToInt64());
+      if (sum.IntegerDigits() > 19) ThrowOverflow("expression", "bigint");
+      return sqlite3_result_int64(ctx, sum.ToInt64());
     }
-    ResultDecimal(ctx, s->sum);
+    ResultDecimal(ctx, sum);
   });
 }
 
@@ -112,7 +163,7 @@ void AvgValue(sqlite3_context* ctx) {
   Guard(ctx, [&] {
     SumState* s = State(ctx, false);
     if (s == nullptr || s->count == 0) return sqlite3_result_null(ctx);
-    Decimal q = s->sum / Decimal(s->count);
+    Decimal q = Total(s) / Decimal(s->count);
     if (s->real_count == 0) return sqlite3_result_int64(ctx, q.Truncate().ToInt64());
     int scale = s->max_scale < 6 ? 6 : s->max_scale;
     ResultDecimal(ctx, TruncateDecimal(q, scale));

@@ -27,11 +27,34 @@ Decimal PowerOfTen(int exponent) {
 
 }  // namespace
 
+bool ShortDecimalFromReal(double value, int64_t* unscaled, int* scale) {
+  // The double nearest to N / 10^k for the smallest such k is what the
+  // shortest round-trip text gives. Below 10^15 scaled the nearest integer
+  // to value * 10^k is the only candidate, and the division checks it.
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  for (int k = 0; k < 10; ++k) {
+    const double scaled = value * kPow10[k];
+    if (!(std::fabs(scaled) < 1e15)) return false;
+    const int64_t n = std::llround(scaled);
+    if (static_cast<double>(n) / kPow10[k] == value) {
+      *unscaled = n;
+      *scale = k;
+      return true;
+    }
+  }
+  return false;
+}
+
 Decimal DecimalFromReal(double value) {
   if (!std::isfinite(value)) Raise(err::kOverflow);
   if (value == 0) return Decimal();
   // Below the decimal's smallest step the value is zero.
   if (std::fabs(value) < 5e-29) return Decimal();
+  int64_t n = 0;
+  int k = 0;
+  if (ShortDecimalFromReal(value, &n, &k)) {
+    return Decimal::FromParts(0, static_cast<uint64_t>(n < 0 ? -n : n), k, n < 0);
+  }
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, value);
   std::optional<Decimal> d = Decimal::Parse(std::string_view(buf, res.ptr - buf));

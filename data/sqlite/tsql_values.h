@@ -28,6 +28,10 @@ namespace zv::sqlite {
 // PlatformError for infinities, NaN and magnitudes beyond the decimal's
 // range; digits beyond scale 28 are rounded.
 Decimal DecimalFromReal(double value);
+// The quick form of DecimalFromReal for the usual stored value (at most nine
+// decimals, below 10^15 once scaled): unscaled * 10^-scale. False when the
+// value needs the general path.
+bool ShortDecimalFromReal(double value, int64_t* unscaled, int* scale);
 
 // A stored REAL read as a decimal of the given scale (half away from zero).
 Decimal RealToScale(double value, int scale);

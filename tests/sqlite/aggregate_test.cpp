@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <charconv>
+#include <cmath>
+
+#include "data/sqlite/tsql_values.h"
 #include "data/sqlite/value_codec.h"
 #include "tests/sqlite/sqlite_fixture.h"
 
@@ -115,6 +119,27 @@ TEST_F(AggregateTest, AnAggregateStoppedByAnErrorReleasesItsState) {
   EXPECT_EQ(ErrorOf("SELECT tsql_xmlpath(tsql_to_int(s)) FROM v").substr(0, 9), "22018/245");
   EXPECT_EQ(ErrorOf("SELECT tsql_sum(tsql_to_int(s)) FROM v").substr(0, 9), "22018/245");
   EXPECT_EQ(Query("SELECT tsql_xmlpath(s) FROM v WHERE s = '1'"), "'1'");
+}
+
+}  // namespace
+}  // namespace zv::sqlite
+
+namespace zv::sqlite {
+namespace {
+
+// A stored decimal is read back as the decimal whose shortest text the
+// double has, whether it takes the quick path (up to nine decimals, below
+// 10^15 scaled) or the printed one.
+RC_GTEST_PROP(AggregateProperty, RealsReadBackAsTheirShortestDecimal, ()) {
+  const int64_t n = *rc::gen::inRange<int64_t>(-999'999'999'999'999, 999'999'999'999'999);
+  const int scale = *rc::gen::inRange(0, 13);
+  const double value = static_cast<double>(n) / std::pow(10.0, scale);
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  const auto expected = Decimal::Parse(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+  RC_ASSERT(expected.has_value());
+  const Decimal got = DecimalFromReal(value);
+  RC_ASSERT(got.ToString() == expected->ToString());
 }
 
 }  // namespace
