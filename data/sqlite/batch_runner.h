@@ -30,6 +30,7 @@
 #include "data/sqlite/database.h"
 #include "data/tsql/ast.h"
 #include "data/tsql/emitter.h"
+#include "data/tsql/lexer.h"
 #include "data/tsql/translation_cache.h"
 #include "data/variant.h"
 
@@ -191,6 +192,7 @@ class BatchRunner {
                    const std::vector<Variant>& finals, Frame& caller);
 
   [[noreturn]] void Fail(int32_t native, const char* sql_state, const std::string& message);
+  [[noreturn]] void FailSyntax(const tsql::ParseError& error);
   std::string Where(tsql::Position pos) const;
 
   std::shared_ptr<Database> db_;

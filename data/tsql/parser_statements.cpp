@@ -574,7 +574,11 @@ StmtPtr Parser::ParseDeclare() {
   do {
     VariableDecl v;
     v.pos = Here();
-    if (Peek().kind != TokenKind::kVariable) Fail("expected a variable name");
+    if (Peek().kind != TokenKind::kIdentifier || !Match("CURSOR", 1)) {
+      if (Peek().kind != TokenKind::kVariable) Fail("expected a variable name");
+    } else {
+      FailAt(Peek(1), "not supported: CURSOR");
+    }
     v.name = Consume().value;
     ConsumeIf("AS");
     if (Match("CURSOR")) Fail("cursors are not supported");

@@ -187,6 +187,22 @@ TEST_F(EngineQueryTest, SelectIntoGivesTheTableTheTypesOfItsExpressions) {
   EXPECT_EQ(rs->RecordCount(), 4);
 }
 
+TEST_F(EngineQueryTest, ConstructsTheEngineDoesNotRunAreNamedNotSupported) {
+  Run("CREATE TABLE PV (A INT)");
+  EXPECT_EQ(ErrorOf("MERGE INTO PV USING PV AS S ON 1 = 1 WHEN MATCHED THEN DELETE;"),
+            "42000/0: not supported: MERGE (line 1, column 1)");
+  EXPECT_EQ(ErrorOf("SELECT 1;\nSELECT * FROM PV PIVOT (SUM(A) FOR A IN ([1])) P"),
+            "42000/0: not supported: PIVOT (line 2, column 18)");
+  EXPECT_EQ(ErrorOf("DECLARE c CURSOR FOR SELECT A FROM PV"),
+            "42000/0: not supported: CURSOR (line 1, column 11)");
+  EXPECT_EQ(ErrorOf("CREATE TRIGGER T1 ON PV AFTER INSERT AS SELECT 1"),
+            "42000/0: not supported: TRIGGER (line 1, column 8)");
+  // A real typing error stays a syntax error naming the token.
+  EXPECT_EQ(ErrorOf("SELECT FROM PV"),
+            "42000/102: Incorrect syntax at line 1, column 8 near 'FROM': incorrect syntax near "
+            "'FROM'");
+}
+
 TEST_F(EngineQueryTest, ErrorsCarrySqlStateAndNativeNumber) {
   Run("CREATE TABLE K (ID INT PRIMARY KEY, N VARCHAR(5) NOT NULL); INSERT INTO K VALUES (1, 'a')");
   const Case cases[] = {
