@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "apps/commands.h"
+#include "apps/production_rows.h"
 #include "apps/sample_db.h"
 #include "apps/sample_generator.h"
 #include "apps/sample_sql.h"
@@ -103,6 +104,8 @@ int RunSample(const SampleArgs& args) {
     }
     const bool to_database = args.sql_out.empty();
     if (!args.no_schema) sample::CreateSchema(*connection, scripts, to_database);
+    // The stored procedures too, so that the database can merge right away.
+    if (to_database) sample::CreateProcedures(*connection);
 
     bool first = true;
     for (int company : companies) {
@@ -126,6 +129,7 @@ int RunSample(const SampleArgs& args) {
       const sample::GenerationSummary summary = sample::GenerateCompany(options, sink);
       script_writer.Flush();
       connection->Execute("COMMIT TRANSACTION", nullptr, ado::kCmdText | ado::kExecuteNoRecords);
+      if (db_writer) db_writer->Finish();
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 

@@ -88,6 +88,8 @@ const DatabaseRowWriter::TablePlan& DatabaseRowWriter::PlanFor(const TableRow& r
   return plans_.emplace(std::string(row.table), std::move(plan)).first->second;
 }
 
+void DatabaseRowWriter::Finish() { db_->UpdateStatistics(); }
+
 void DatabaseRowWriter::AddRow(const TableRow& row) {
   const TablePlan& plan = PlanFor(row);
   sqlite::Statement st = db_->Prepare(plan.sql);

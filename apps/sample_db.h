@@ -30,6 +30,10 @@ class DatabaseRowWriter : public RowSink {
   // skipped.
   void AddRow(const TableRow& row) override;
 
+  // Ends a load: gathers the planner's statistics of the tables written,
+  // which the merge's joins of session tables with ERP tables depend on.
+  void Finish();
+
   int64_t rows() const { return rows_; }
 
  private:

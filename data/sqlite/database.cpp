@@ -466,6 +466,12 @@ void Database::SetDateFirst(int day) {
 }
 int Database::date_first() const { return session_->date_first; }
 
+void Database::UpdateStatistics() {
+  FlushPendingWrites();
+  Simple("PRAGMA analysis_limit = 1000");
+  Simple("ANALYZE main");
+}
+
 void Database::FlushPendingWrites() {
   if (!bulk_open_) return;
   bulk_open_ = false;
