@@ -683,13 +683,16 @@ Decimal Decimal::Rescale(int scale) const {
 }
 
 int Decimal::IntegerDigits() const {
-  u128 whole = Mant(*this) / Pow10(scale_);
-  int n = 0;
-  while (whole != 0) {
-    whole /= 10;
-    ++n;
+  // The whole part of a d-digit mantissa at scale s has d - s digits (none
+  // when d <= s): found by comparing with powers of ten, without dividing.
+  int digits = 0;
+  if (hi_ == 0) {
+    while (digits < 20 && lo_ >= Pow10u64(digits)) ++digits;
+  } else {
+    const u128 mant = Mant(*this);
+    while (digits < 38 && mant >= Pow10(digits)) ++digits;
   }
-  return n;
+  return digits > scale_ ? digits - scale_ : 0;
 }
 
 size_t Decimal::Hash() const {

@@ -48,8 +48,33 @@ Variant ConvertDecimal(const FieldInfo& field, const Variant& value) {
   Decimal d = value.ToDecimal();
   if (field.precision > 0) {
     if (d.scale() > field.numeric_scale) d = d.RoundHalfAwayFromZero(field.numeric_scale);
-    int integer_digits = field.precision - field.numeric_scale;
-    if (d.IntegerDigits() > integer_digits) Fail(field, "too many digits");
+    const int integer_digits = field.precision - field.numeric_scale;
+    // At most integer_digits whole digits: mantissa < 10^(integer_digits +
+    // scale), one comparison for the usual 64-bit mantissa.
+    static constexpr uint64_t kPow10[] = {1ull,
+                                          10ull,
+                                          100ull,
+                                          1000ull,
+                                          10000ull,
+                                          100000ull,
+                                          1000000ull,
+                                          10000000ull,
+                                          100000000ull,
+                                          1000000000ull,
+                                          10000000000ull,
+                                          100000000000ull,
+                                          1000000000000ull,
+                                          10000000000000ull,
+                                          100000000000000ull,
+                                          1000000000000000ull,
+                                          10000000000000000ull,
+                                          100000000000000000ull,
+                                          1000000000000000000ull,
+                                          10000000000000000000ull};
+    const int k = integer_digits + d.scale();
+    const bool fits = d.hi() == 0 && k >= 0 && k <= 19 ? d.lo() < kPow10[k]
+                                                       : d.IntegerDigits() <= integer_digits;
+    if (!fits) Fail(field, "too many digits");
   }
   return Variant(d);
 }
@@ -100,6 +125,14 @@ Variant Convert(const FieldInfo& field, const Variant& value) {
       break;
   }
   if (ado::IsTextType(field.type)) {
+    if (value.IsString()) {
+      // Already a text: checked in place and shared, not copied.
+      if (field.defined_size > 0 &&
+          text::CharCount(value.StringRef()) > static_cast<size_t>(field.defined_size)) {
+        Fail(field, "text longer than " + std::to_string(field.defined_size));
+      }
+      return value;
+    }
     std::string s = value.ToString();
     if (field.defined_size > 0 &&
         text::CharCount(s) > static_cast<size_t>(field.defined_size)) {

@@ -24,7 +24,7 @@ ValueClass ClassOfType(int ado_type) {
 // --- Cell --------------------------------------------------------------------
 
 Cell Cell::MakeDecimal(const Decimal& d) {
-  Cell c;
+  Cell c{};
   c.raw_[0] = static_cast<uint8_t>(Tag::kDecimal);
   c.raw_[1] = static_cast<uint8_t>(d.scale());
   c.raw_[2] = d.negative() ? 1 : 0;
@@ -44,7 +44,7 @@ Decimal Cell::decimal() const {
 }
 
 Cell Cell::ShortText(std::string_view s) {
-  Cell c;
+  Cell c{};
   c.raw_[0] = static_cast<uint8_t>(Tag::kShortText);
   c.raw_[1] = static_cast<uint8_t>(s.size());
   if (!s.empty()) std::memcpy(c.raw_ + 2, s.data(), s.size());
@@ -539,12 +539,12 @@ uint32_t RowStore::Append(std::span<const Variant> values, int64_t tag) {
   uint32_t page = row >> kPageShift;
   size_t nf = static_cast<size_t>(std::max(field_count_, 1));
   if (page >= pages_.size()) {
-    pages_.push_back(std::make_unique<Cell[]>(
+    pages_.push_back(std::make_unique_for_overwrite<Cell[]>(
         (page == 0 ? (page0_rows_ = 16) : kPageRows) * nf));
   } else if (page == 0 && row >= page0_rows_) {
     // The first page grows by doubling so that small sets stay small.
     uint32_t grown = std::min(page0_rows_ * 2, kPageRows);
-    auto bigger = std::make_unique<Cell[]>(grown * nf);
+    auto bigger = std::make_unique_for_overwrite<Cell[]>(grown * nf);
     std::memcpy(static_cast<void*>(bigger.get()), pages_[0].get(),
                 page0_rows_ * nf * sizeof(Cell));
     pages_[0] = std::move(bigger);

@@ -160,6 +160,9 @@ std::string FoldText(std::string_view s) {
 size_t CharCount(std::string_view s) {
   size_t n = 0;
   size_t i = 0;
+  // Codes, articles and most texts are plain ASCII: one character a byte.
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  n = i;
   while (i < s.size()) {
     DecodeChar(s, &i);
     ++n;

@@ -87,9 +87,28 @@ bool FitsPrecision(const Decimal& value, int precision, int scale) {
   // mantissa * 10^(scale - value.scale()) < 10^precision.
   int k = precision - scale + value.scale();
   if (value.hi() == 0 && k >= 0 && k <= 19) {
-    uint64_t limit = 1;  // 10^19 still fits 64 bits
-    for (int i = 0; i < k; ++i) limit *= 10;
-    return value.lo() < limit;
+    static constexpr uint64_t kLimits[] = {  // 10^19 still fits 64 bits
+        1ull,
+        10ull,
+        100ull,
+        1000ull,
+        10000ull,
+        100000ull,
+        1000000ull,
+        10000000ull,
+        100000000ull,
+        1000000000ull,
+        10000000000ull,
+        100000000000ull,
+        1000000000000ull,
+        10000000000000ull,
+        100000000000000ull,
+        1000000000000000ull,
+        10000000000000000ull,
+        100000000000000000ull,
+        1000000000000000000ull,
+        10000000000000000000ull};
+    return value.lo() < kLimits[k];
   }
   return value.IntegerDigits() <= precision - scale;
 }

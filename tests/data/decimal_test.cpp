@@ -536,3 +536,18 @@ RC_GTEST_PROP(DecimalProperties, TextRoundTrips, ()) {
 
 }  // namespace
 }  // namespace zv
+
+namespace zv {
+namespace {
+
+// The whole part's digit count, as the text shows it.
+RC_GTEST_PROP(DecimalProperty, IntegerDigitsCountTheWholePartOfTheText, ()) {
+  const Decimal d = *GenDecimal();
+  std::string text = d.ToString();
+  if (text[0] == '-') text.erase(0, 1);
+  const std::string whole = text.substr(0, text.find('.'));
+  RC_ASSERT(d.IntegerDigits() == (whole == "0" ? 0 : static_cast<int>(whole.size())));
+}
+
+}  // namespace
+}  // namespace zv
