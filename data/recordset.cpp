@@ -117,6 +117,7 @@ struct Recordset::Impl {
   uint32_t edit_row = 0;
   std::vector<Variant> edit_values;
   std::unique_ptr<bool[]> edit_changed;
+  size_t edit_changed_size = 0;
 
   Variant filter_value = Variant(int32_t{0});
   bool filtered = false;
@@ -167,12 +168,18 @@ struct Recordset::Impl {
   void ResetEdit() {
     edit_mode = ado::kEditNone;
     edit_values.clear();
-    edit_changed.reset();
   }
 
+  // The edit buffer keeps its storage from row to row: a load of many rows
+  // allocates it once.
   void StartBuffer() {
     edit_values.assign(fields.size(), Variant::Null());
-    edit_changed = std::make_unique<bool[]>(fields.size());
+    if (edit_changed_size != fields.size()) {
+      edit_changed = std::make_unique<bool[]>(fields.size());
+      edit_changed_size = fields.size();
+    } else {
+      std::fill_n(edit_changed.get(), fields.size(), false);
+    }
   }
 
   void Flush(Recordset& self) {

@@ -74,6 +74,7 @@ class TableSink : public RecordsetSink {
       : db_(std::move(db)), shape_(std::move(shape)) {
     for (const tsql::ColumnDef& c : shape_.columns) plans_.push_back(PlanFor(c.type));
     stored_.resize(plans_.size());
+    present_.assign(plans_.size(), false);
   }
 
   ~TableSink() override {
@@ -90,13 +91,17 @@ class TableSink : public RecordsetSink {
   int64_t Insert(const Recordset&, std::span<const Variant> values) override {
     std::shared_ptr<Database> db = Lock();
     // Columns left Empty are not named, so their defaults apply.
-    present_.assign(plans_.size(), false);
-    for (size_t i = 0; i < plans_.size() && i < values.size(); ++i)
-      present_[i] = !values[i].IsEmpty();
-    if (present_ != insert_mask_ || insert_sql_.empty()) {
-      insert_mask_ = present_;
-      insert_sql_ = BuildInsert(present_);
+    // The statement is rebuilt only when another set of columns is given
+    // (a load gives the same columns row after row).
+    bool same = !insert_sql_.empty();
+    for (size_t i = 0; i < plans_.size(); ++i) {
+      const bool p = i < values.size() && !values[i].IsEmpty();
+      if (p != present_[i]) {
+        present_[i] = p;
+        same = false;
+      }
     }
+    if (!same) insert_sql_ = BuildInsert(present_);
     db->BeginBulkWrites();
     Statement st = db->PrepareForBulk(insert_sql_);
     int index = 0;
@@ -178,8 +183,7 @@ class TableSink : public RecordsetSink {
   TableShape shape_;
   std::vector<ColumnPlan> plans_;
   std::vector<StoredValue> stored_;  // per column, alive until the step
-  std::vector<bool> present_;
-  std::vector<bool> insert_mask_;
+  std::vector<bool> present_;  // the columns the INSERT of insert_sql_ names
   std::string insert_sql_;
 };
 
