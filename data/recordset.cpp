@@ -165,15 +165,23 @@ struct Recordset::Impl {
 
   // --- Editing ---
 
-  void ResetEdit() {
-    edit_mode = ado::kEditNone;
-    edit_values.clear();
-  }
+  // The buffer keeps its values: only the fields marked changed are read.
+  void ResetEdit() { edit_mode = ado::kEditNone; }
 
   // The edit buffer keeps its storage from row to row: a load of many rows
   // allocates it once.
   void StartBuffer() {
     edit_values.assign(fields.size(), Variant::Null());
+    ClearChanged();
+  }
+
+  // An edit of a stored row: nothing written yet.
+  void StartEdit() {
+    if (edit_values.size() != fields.size()) edit_values.assign(fields.size(), Variant::Null());
+    ClearChanged();
+  }
+
+  void ClearChanged() {
     if (edit_changed_size != fields.size()) {
       edit_changed = std::make_unique<bool[]>(fields.size());
       edit_changed_size = fields.size();
@@ -199,7 +207,13 @@ struct Recordset::Impl {
       if (store->IsDeleted(edit_row)) RaiseAdo(err::kAdoRowDeleted);
       std::span<const bool> changed(edit_changed.get(), fields.size());
       if (std::find(changed.begin(), changed.end(), true) != changed.end()) {
-        if (store->sink) store->sink->UpdateRow(self, store->Tag(edit_row), values, changed);
+        if (store->sink) {
+          // The sink sees the whole row, as it will be.
+          for (size_t i = 0; i < fields.size(); ++i) {
+            if (!changed[i]) edit_values[i] = store->Value(edit_row, static_cast<int>(i));
+          }
+          store->sink->UpdateRow(self, store->Tag(edit_row), values, changed);
+        }
         store->Write(edit_row, values, changed);
       }
       ResetEdit();
@@ -326,7 +340,9 @@ struct Recordset::Impl {
     CheckField(f);
     if (at == At::kNew) return edit_values[f];
     uint32_t row = CurrentRow();
-    if (edit_mode == ado::kEditInProgress && edit_row == row) return edit_values[f];
+    if (edit_mode == ado::kEditInProgress && edit_row == row && edit_changed[f]) {
+      return edit_values[f];
+    }
     if (store->IsDeleted(row)) RaiseAdo(err::kAdoRowDeleted);
     return store->Value(row, f);
   }
@@ -339,11 +355,10 @@ struct Recordset::Impl {
       uint32_t row = CurrentRow();
       if (store->IsDeleted(row)) RaiseAdo(err::kAdoRowDeleted);
       if (edit_mode == ado::kEditNone || edit_row != row) {
+        // The buffer holds only the fields written; the others are read
+        // from the row, which Update changes only where written.
         ResetEdit();
-        StartBuffer();
-        for (int i = 0; i < static_cast<int>(fields.size()); ++i) {
-          edit_values[i] = store->Value(row, i);
-        }
+        StartEdit();
         edit_row = row;
         edit_mode = ado::kEditInProgress;
       }

@@ -7,9 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "data/decimal.h"
@@ -100,6 +100,20 @@ Decimal TakeUpTo(const Decimal& limit, const Decimal& remaining);
 Decimal ProportionalShare(const Decimal& open, const Decimal& target,
                           const Decimal& merged_open, int32_t rows);
 
+// The same shares for every origin row of one merged row, with what they
+// have in common worked out once.
+class ProportionalShares {
+ public:
+  ProportionalShares(const Decimal& target, const Decimal& merged_open, int32_t rows)
+      : target_(target), merged_open_(merged_open), rows_(rows) {}
+  Decimal For(const Decimal& open);
+
+ private:
+  Decimal target_, merged_open_;
+  int32_t rows_;
+  std::optional<Decimal> percent_, even_;
+};
+
 // --- Origin rows of a merged row ---------------------------------------------------
 
 // The rows of one record set, gathered over several filters in the order
@@ -109,12 +123,19 @@ class RowList {
  public:
   // Adds every row of the set's current view.
   void AddView(Recordset& rs);
-  const std::vector<Bookmark>& rows() const { return rows_; }
-  size_t size() const { return rows_.size(); }
+  // Adds one row.
+  void Add(Bookmark b) {
+    rows_.push_back(b);
+    unique_ = false;
+  }
+  // The rows, each once, in the order first met.
+  const std::vector<Bookmark>& rows() const;
+  size_t size() const { return rows().size(); }
 
  private:
-  std::vector<Bookmark> rows_;
-  std::unordered_set<Bookmark> seen_;
+  // Rows met again are dropped when the list is read, not as they come.
+  mutable std::vector<Bookmark> rows_;
+  mutable bool unique_ = true;
 };
 
 // Clears the filter of `rs` and makes each listed row current in turn.
@@ -201,6 +222,16 @@ KeyFilter MergedPhase(const MergedRowKey& key);
 KeyFilter LinkedOrderRow(const Recordset& links, bool by_phase,
                          const char* sub_phase_column = "ORIG_PROGSFASE");
 
+// The link columns the filters on origin rows read, found once for a walk
+// over many links (a column the links lack is looked up, and fails, only
+// when read).
+struct LinkColumns {
+  explicit LinkColumns(const Recordset& links, const char* sub_phase_column = "ORIG_PROGSFASE");
+  Variant Read(const Recordset& links, int column, const char* name) const;
+  int numreg, progriga, fase, sfase;
+  const char* sub_phase_name;
+};
+
 // How the sub-phase term of an origin-phase filter is written: aligned with
 // the phase term before it (the recalculation and the extended split-back)
 // or plain (carrying a common value back to the origin phases).
@@ -213,6 +244,57 @@ inline constexpr std::string_view kPlainSubPhase = "DO46_PROGSFASE = ";
 // then `sub_phase_term` and <sfase>.
 KeyFilter LinkedPhase(const Recordset& links, const Variant& fase, const Variant& sfase,
                       std::string_view sub_phase_term = kAlignedSubPhase);
+
+// --- Origin rows of many links at once ------------------------------------------------
+
+// The filter each link puts on the origin rows: `numreg` and the link's
+// ORIG_NUMREG as a text, then each number term with its value (read from a
+// column of the link row, or fixed for the whole walk), then `extra` when
+// it is not empty. LinkedOrderRow and LinkedPhase are such filters.
+struct NumberTerm {
+  std::string_view fragment;    // as the filter writes it: "DO30_PROGRIGA    = "
+  int link_column = -1;         // the link column the value comes from, or -1
+  const char* link_name = "";   // its name (read by name when the column is missing)
+  Variant fixed;                // the value when it comes from no link column
+};
+struct LinkFilterShape {
+  std::string_view numreg;      // "DO11_NUMREG_CO99 = "
+  std::vector<NumberTerm> numbers;
+  std::string extra;            // a whole term ("QTA2DACONS <> 0 ") or ""
+};
+
+// The number terms of LinkedOrderRow and of LinkedPhase.
+LinkFilterShape LinkedOrderRowShape(const LinkColumns& columns, bool by_phase);
+LinkFilterShape LinkedPhaseShape(const LinkColumns& columns, const Variant& fase,
+                                 const Variant& sfase,
+                                 std::string_view sub_phase_term = kAlignedSubPhase);
+
+// Adds to `rows`, for each link row of the view of `links` from the first,
+// the rows of `origin` the link's filter (`shape`) selects, in the order of
+// the filtered view, as AddLinkedRows would. Links that name the same
+// register number several times are answered together: one filter on the
+// register number, the numbers matched row by row; so the work grows with
+// the rows of the documents the links name, never with the whole set. A
+// link whose numbers are not whole numbers, or whose filter would fail, is
+// filtered as it is. Leaves `links` at its end and `origin` filtered.
+void AddRowsOfLinks(Recordset& links, Recordset& origin, const LinkColumns& columns,
+                    const LinkFilterShape& shape, RowList& rows);
+
+// The origin rows behind the merged rows of the view of `merged`: for each
+// merged row from the first, AddRowsOfLinks over all the links with the
+// shape `shape_for_merged_row()` gives while that merged row is current.
+// Leaves `merged` at its end.
+template <typename ShapeFor>
+RowList GatherRowsOfLinks(Recordset& merged, Recordset& links, Recordset& origin,
+                          const LinkColumns& columns, ShapeFor&& shape_for_merged_row) {
+  RowList rows;
+  if (!FirstRow(merged)) return rows;
+  while (!merged.Eof()) {
+    AddRowsOfLinks(links, origin, columns, shape_for_merged_row(), rows);
+    merged.MoveNext();
+  }
+  return rows;
+}
 
 }  // namespace zv
 

@@ -50,9 +50,10 @@ void CLSPD_VESTARO::RiportaDatoComune(const std::shared_ptr<Recordset>& p_RstFas
     const std::string field = SpliceText(p_NomeCampo);
     const Variant value = edited.Value(field);
 
-    const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
-      return LinkedPhase(links, CDecN(merged->Value("DO46_CODFASE")),
-                         CDecN(merged->Value("DO46_PROGSFASE")), kPlainSubPhase);
+    const LinkColumns link_columns(links);
+    const RowList rows = GatherRowsOfLinks(*merged, links, *origin, link_columns, [&] {
+      return LinkedPhaseShape(link_columns, CDecN(merged->Value("DO46_CODFASE")),
+                              CDecN(merged->Value("DO46_PROGSFASE")), kPlainSubPhase);
     });
     WriteAll(*origin, rows, field, value);
   });
@@ -75,8 +76,9 @@ void CLSPD_VESTARO::RiportaDatoComuneOrdini(const std::shared_ptr<Recordset>& p_
     const Variant value = edited.Value(field);
 
     // Origin rows of one merged row share its sub-phase.
-    const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
-      return LinkedOrderRow(links, AccorpaFaseRecordsetOrdini, "DESTI_PROGSFASE");
+    const LinkColumns link_columns(links, "DESTI_PROGSFASE");
+    const RowList rows = GatherRowsOfLinks(*merged, links, *origin, link_columns, [&] {
+      return LinkedOrderRowShape(link_columns, AccorpaFaseRecordsetOrdini);
     });
     WriteAll(*origin, rows, field, value);
   });

@@ -8,10 +8,12 @@
 // open quantity. Whatever is left over goes to the last origin row that
 // took part, so the origin rows add up exactly to the merged quantity.
 #include <optional>
+#include <vector>
 
 #include "data/error.h"
 #include "merge/filter_text.h"
 #include "merge/merged_view.h"
+#include "merge/recalc.h"
 #include "shell/clspd_vestaro.h"
 #include "shell/module.h"
 
@@ -40,6 +42,103 @@ bool ClosesOrderPhases(int32_t pgm) {
 
 void CopyField(Recordset& from, Recordset& to, const char* field) {
   to.SetValue(field, from.Value(field));
+}
+
+// True when writing `value` over `current` would change nothing (the same
+// kind of value, equal, and for a decimal the same scale).
+bool SameValue(const Variant& current, const Variant& value) {
+  if (!(current == value)) return false;
+  return current.type() != VarType::kDecimal ||
+         current.ToDecimal().scale() == value.ToDecimal().scale();
+}
+
+// Writes `value` into a field of the current row unless it holds it already.
+void Put(Recordset& rs, int field, const Variant& value) {
+  if (!SameValue(rs.Value(field), value)) rs.SetValue(field, value);
+}
+
+// The reset and distribution passes of an order-row split-back over the
+// origin rows of the merged row (`all_rows`, not empty; `gather(true)` gives
+// those that take part when the distribution stops on the other unit).
+// When every row takes part, the two passes are made together, row by row:
+// the reset values are what the distribution starts from on each row, and
+// a value a row holds already is not written again.
+template <typename Gather>
+void DistributeOrderRow(Recordset& edited, const OrderUnitColumns& cols, Recordset& origin,
+                        const RowList& all_rows, Gather&& gather, const Decimal& target,
+                        const Decimal& merged_open, bool picking_list, int32_t mode,
+                        int32_t stop) {
+  // The columns, found once: every origin row is read and written by index.
+  const int ordered = origin.FieldIndex(cols.ordered);
+  const int done = origin.FieldIndex(cols.done);
+  const int target_column = origin.FieldIndex(cols.target);
+  const int selez = origin.FieldIndex("SELEZ");
+  const Variant reset_target = picking_list ? Variant(int16_t{0}) : Variant::Null();
+  const int32_t row_count = static_cast<int32_t>(all_rows.size());
+  const bool stop_on_other = stop == Vst_Stop_AltraQuantita && *cols.other_target != '\0';
+
+  // A re-proportioning that is bound to fail (nothing open on the merged
+  // row) fails after every row was reset, as the passes one after the other.
+  const bool two_passes = stop_on_other || (mode == Fb_Riproporziona && merged_open.IsZero());
+  auto reset = [&] {
+    Put(origin, selez, Variant(int16_t{0}));
+    Put(origin, target_column, reset_target);
+  };
+  if (two_passes) {
+    VisitRows(origin, all_rows, [&] {
+      reset();
+      origin.Update();
+    });
+  }
+
+  const int rewritten[] = {origin.FieldIndex("QTADATRASF"), origin.FieldIndex("DO31_QTA2CONS")};
+  struct Copied {
+    int field;
+    Variant value;
+  };
+  // What the merged row gives every origin row.
+  std::vector<Copied> copied;
+  for (const char* column : {"SELEZ", "DEPRIGA", "DEPFASEPREC"})
+    copied.push_back({origin.FieldIndex(column), edited.Value(column)});
+
+  const RowList taking_part = stop_on_other ? gather(true) : all_rows;
+  Decimal remaining = target;
+  ProportionalShares shares(target, merged_open, row_count);
+  std::optional<Bookmark> last_row;
+  VisitRows(origin, taking_part, [&] {
+    const Bookmark here = origin.GetBookmark();
+    const Decimal open = Quantity(origin.Value(ordered)) - Quantity(origin.Value(done));
+    std::optional<Variant> taken;
+    if (mode == Fb_Riproporziona) {
+      Decimal share = shares.For(open);
+      if (share > remaining) share = remaining;
+      taken = Variant(share);
+    } else if (open > Decimal(0)) {
+      taken = Variant(TakeUpTo(open, remaining));
+    }
+    // The reset of this row, unless the distribution writes over it.
+    if (!two_passes && !taken) Put(origin, target_column, reset_target);
+    if (taken) {
+      Put(origin, target_column, *taken);
+      last_row = here;
+      if (remaining > Decimal(0)) remaining -= Quantity(origin.Value(target_column));
+    }
+    for (int column : rewritten) {
+      Variant value = CDecN(origin.Value(column));
+      // A decimal other than 0 never reads "0": only a zero can become Null.
+      const bool nonzero = value.type() == VarType::kDecimal && !value.ToDecimal().IsZero();
+      Put(origin, column, picking_list || nonzero ? value : NullSeZero(value));
+    }
+    for (const Copied& c : copied) Put(origin, c.field, c.value);
+    origin.Update();
+  });
+
+  if (remaining > Decimal(0) && last_row) {
+    origin.SetFilter(Variant(int32_t{0}));
+    origin.SetBookmark(*last_row);
+    origin.SetValue(target_column, Variant(remaining + Quantity(origin.Value(target_column))));
+    origin.Update();
+  }
 }
 
 }  // namespace
@@ -81,9 +180,10 @@ void CLSPD_VESTARO::SplitMergedPhase(Recordset& edited, int unit) {
   merged->SetFilter(MergedPhase(key));
 
   // The origin phases of the merged phase, in link order.
-  const RowList rows = GatherLinkedRows(*merged, links, *origin, [&] {
-    return LinkedPhase(links, CDecN(merged->Value("DO46_CODFASE")),
-                       CDecN(merged->Value("DO46_PROGSFASE")));
+  const LinkColumns link_columns(links);
+  const RowList rows = GatherRowsOfLinks(*merged, links, *origin, link_columns, [&] {
+    return LinkedPhaseShape(link_columns, CDecN(merged->Value("DO46_CODFASE")),
+                            CDecN(merged->Value("DO46_PROGSFASE")));
   });
 
   const bool closes_orders = ClosesOrderPhases(PgmChiamante);
@@ -176,66 +276,30 @@ void CLSPD_VESTARO::SplitMergedOrderRow(Recordset& edited, int unit) {
 
   // The origin rows of the merged row in link order; `taking_part` keeps
   // only those that have something in the other unit.
+  const LinkColumns link_columns(links);
   auto gather = [&](bool taking_part) {
-    return GatherLinkedRows(*merged, links, *origin, [&] {
-      KeyFilter filter = LinkedOrderRow(links, AccorpaFaseRecordsetOrdini);
-      if (taking_part) filter.Term(std::string(cols.other_target) + " <> 0 ");
-      return filter;
+    return GatherRowsOfLinks(*merged, links, *origin, link_columns, [&] {
+      LinkFilterShape shape = LinkedOrderRowShape(link_columns, AccorpaFaseRecordsetOrdini);
+      if (taking_part) shape.extra = std::string(cols.other_target) + " <> 0 ";
+      return shape;
     });
   };
 
   const bool picking_list = IsPickingListProgram(PgmChiamante);
   const RowList all_rows = gather(false);
-  VisitRows(*origin, all_rows, [&] {
-    origin->SetValue("SELEZ", Variant(int16_t{0}));
-    origin->SetValue(cols.target, picking_list ? Variant(int16_t{0}) : Variant::Null());
-    origin->Update();
-  });
-  const int32_t row_count = static_cast<int32_t>(all_rows.size());
-
-  const bool stop_on_other = TipoStopCopertura == Vst_Stop_AltraQuantita &&
-                             *cols.other_target != '\0';
-  const RowList taking_part = stop_on_other ? gather(true) : all_rows;
-  Decimal remaining = target;
-  std::optional<Bookmark> last_row;
-  VisitRows(*origin, taking_part, [&] {
-    const Bookmark here = origin->GetBookmark();
-    const Decimal open =
-        Quantity(origin->Value(cols.ordered)) - Quantity(origin->Value(cols.done));
-    bool took = false;
-    if (TipoRipartisci == Fb_Riproporziona) {
-      Decimal share = ProportionalShare(open, target, merged_open, row_count);
-      if (share > remaining) share = remaining;
-      origin->SetValue(cols.target, Variant(share));
-      took = true;
-    } else if (open > Decimal(0)) {
-      origin->SetValue(cols.target, Variant(TakeUpTo(open, remaining)));
-      took = true;
-    }
-    if (took) {
-      last_row = here;
-      if (remaining > Decimal(0)) remaining -= Quantity(origin->Value(cols.target));
-    }
-    for (const char* column : {"QTADATRASF", "DO31_QTA2CONS"}) {
-      Variant value = CDecN(origin->Value(column));
-      origin->SetValue(column, picking_list ? value : NullSeZero(value));
-    }
-    for (const char* column : {"SELEZ", "DEPRIGA", "DEPFASEPREC"})
-      CopyField(edited, *origin, column);
-    origin->Update();
-  });
-
-  if (remaining > Decimal(0) && last_row) {
-    origin->SetFilter(Variant(int32_t{0}));
-    origin->SetBookmark(*last_row);
-    origin->SetValue(cols.target, Variant(remaining + Quantity(origin->Value(cols.target))));
-    origin->Update();
+  if (all_rows.size() != 0) {
+    DistributeOrderRow(edited, cols, *origin, all_rows, gather, target, merged_open,
+                       picking_list, TipoRipartisci, TipoStopCopertura);
   }
   origin.reset();
   merged.reset();
 
-  int32_t tipo_vis = VstAccorpate;
-  RicalcolaSingolaRigaOrdiniFasiExt3(key.numreg, key.progriga, tipo_vis, key.fase, key.sfase);
+  // The recalculation of the merged row, over the origin rows just found
+  // (the split-back changed none of their keys).
+  Trap("RicalcolaSingolaRigaOrdiniFasiExt3", [&] {
+    RecalculateMergedRow(*this, key.numreg, key.progriga, VstAccorpate, key.fase, key.sfase,
+                         &all_rows);
+  });
 }
 
 }  // namespace zv

@@ -91,6 +91,24 @@ std::string DatePart(const zv::tsql::Expr& e, Emitter& em) {
   em.Error(155, e.pos, "'" + e.ToString() + "' is not a recognized datepart option.");
 }
 
+// The bytes a column of the type takes, as COL_LENGTH reports them (-1 for
+// the MAX types).
+int32_t ColumnByteLength(const SqlType& t) {
+  const std::string& n = t.name;
+  if (n == "CHAR" || n == "VARCHAR" || n == "VARBINARY") return t.length;
+  if (n == "NCHAR" || n == "NVARCHAR") return t.length < 0 ? -1 : 2 * t.length;
+  if (n == "DECIMAL" || n == "NUMERIC") {
+    return t.precision <= 9 ? 5 : t.precision <= 19 ? 9 : t.precision <= 28 ? 13 : 17;
+  }
+  if (n == "TINYINT" || n == "BIT") return 1;
+  if (n == "SMALLINT") return 2;
+  if (n == "DATE") return 3;
+  if (n == "INT" || n == "REAL" || n == "SMALLDATETIME") return 4;
+  if (n == "UNIQUEIDENTIFIER" || n == "TEXT" || n == "NTEXT") return 16;
+  if (n == "SQL_VARIANT") return 8016;
+  return 8;  // BIGINT, FLOAT, MONEY, DATETIME
+}
+
 }  // namespace
 
 std::string QuoteIdent(std::string_view name) {
@@ -777,6 +795,37 @@ Typed Emitter::Function(const FunctionCall& f, const Scope& scope) {
     }
     return out;
   }
+  if (n == "COL_LENGTH") {
+    // Whether a column exists (and its size in bytes), answered from the
+    // catalogue when the statement is translated; the translation depends
+    // on the table, so it is made again when the table is created anew.
+    expect_args(2, 2);
+    std::string names[2];
+    for (int i = 0; i < 2; ++i) {
+      const auto* lit = f.args[i]->TryAs<Literal>();
+      if (!lit || (lit->literal_kind != LiteralKind::kString &&
+                   lit->literal_kind != LiteralKind::kNString)) {
+        NotSupported(f.pos, "COL_LENGTH of a name that is not a literal");
+      }
+      names[i] = lit->value;
+    }
+    std::string table = names[0];
+    size_t dot = table.rfind('.');
+    if (dot != std::string::npos) table = table.substr(dot + 1);
+    if (table.size() >= 2 && table.front() == '[' && table.back() == ']')
+      table = table.substr(1, table.size() - 2);
+    out.type = MakeType("SMALLINT");
+    out.sql = "NULL";
+    if (std::optional<TableDef> def = FindTable(table)) {
+      for (const ColumnDef& c : def->columns) {
+        if (ToUpperAscii(c.name) == ToUpperAscii(names[1])) {
+          out.sql = std::to_string(ColumnByteLength(c.type));
+          out.nullable = false;
+        }
+      }
+    }
+    return out;
+  }
   if (auto routine = FindRoutine(f.name.Base())) {
     NotSupported(f.pos, "user-defined function " + f.name.ToString() + " in an expression");
   }
@@ -820,6 +869,9 @@ Typed Emitter::Convert(const Typed& v, const SqlType& target, const Typed* style
     } else if (from.name == "DECIMAL" || from.name == "NUMERIC" || from.name == "MONEY") {
       int scale = from.name == "MONEY" ? 2 : from.scale;
       text = "printf('%." + std::to_string(scale) + "f', " + v.sql + ")";
+      // printf reads a NULL as 0; the text of a NULL number is NULL.
+      if (v.nullable && !v.literal)
+        text = "CASE WHEN " + v.sql + " IS NULL THEN NULL ELSE " + text + " END";
       width = from.name == "MONEY" ? 22 : from.precision + 2;
     } else if (IsApproximateType(from)) {
       text = "tsql_to_text(" + v.sql + ", " + std::to_string(n) + ")";

@@ -349,6 +349,8 @@ bool BuiltinFunctionType(std::string_view n, const std::vector<SqlType>& args, S
       n == "DATALENGTH" || n == "ERROR_NUMBER" || n == "ERROR_SEVERITY" ||
       n == "ERROR_STATE" || n == "ERROR_LINE" || n == "ISNUMERIC") {
     *out = MakeType("INT");
+  } else if (n == "COL_LENGTH") {
+    *out = MakeType("SMALLINT");
   } else if (n == "SUBSTRING" || n == "LEFT" || n == "RIGHT" || n == "LTRIM" || n == "RTRIM" ||
              n == "UPPER" || n == "LOWER" || n == "REVERSE" || n == "TRIM") {
     *out = text_like(arg(0), text_len(arg(0)));

@@ -57,8 +57,10 @@
 --     DO30_QTA1ORIG, QTA1_SULISTA, QTA1_SULISTA_ORIG, QTA1_SULISTATRASF,
 --     QTA1_AVANZATAFASEDIVERSAINTERNA, QTA2_AVANZATAFASEDIVERSAINTERNA, QTA1_INVIATAFASEDIVERSATERZISTA, QTA2_INVIATAFASEDIVERSATERZISTA,
 --     PD96_QTAIMPEGNO, PD96_QTA2IMPEGNO, ODP_DO57_QTA1CONSOLID_LISTAP, ODP_DO46_QTA1ORD, QTA1_TEORICA, QTA1_RESIDUA
---     (Null when all are Null). Stock, excess and parent quantities are the
---     first row's. For the delivery-note generations from orders
+--     (Null when all are Null), and, when the host's rows carry them, of
+--     DO30_QTA2 and QTA2CONS (the second-unit quantities the picking-list
+--     and order-generation callers split on; a Null counts as 0). Stock,
+--     excess and parent quantities are the first row's. For the delivery-note generations from orders
 --     (@PgmChiamante 5 and 6) QTADATRASF and QTA2DATRASF sum only the
 --     selected rows (SELEZ not 0) and SELEZ is that of a selected row, or 0;
 --   - DO11_NUMREG_CO99 = DESTI_NUMREG, the first row's register number;
@@ -86,7 +88,9 @@
 -- DO46_QTA1SCARTO, DO46_QTA2SCARTO (0 stays 0), and of
 -- QTAINVTERZISTA, QTA2INVTERZISTA, DO46_QTAPINVTERZ, DO46_QTA2PINVTERZ, FASE_QTATRASF,
 -- FASE_QTADATRASF, FASE_QTACONSFASEPREC, FASE_QTA2TRASF, FASE_QTA2DATRASF, FASE_QTA2CONSFASEPREC.
--- Recalculating a merged row right after the merge gives the same sums.
+-- Missing phase and sub-phase keys of the host's phases are set to 0, as
+-- they are merged. Recalculating a merged row right after the merge gives
+-- the same sums.
 --
 -- Ordering texts are lists of columns of the work tables, with or without a
 -- leading ORDER BY; when empty the rows come by register number, row, phase
@@ -145,6 +149,8 @@ BEGIN
   DECLARE @Ord VARCHAR(4000)
   DECLARE @OrdFasi VARCHAR(4000)
   DECLARE @Sql VARCHAR(8000)
+  DECLARE @Somme VARCHAR(400)
+  DECLARE @Assegna VARCHAR(400)
 
   -- Ordering texts without their ORDER BY; the keys when none is given.
   SET @Ord = LTRIM(RTRIM(ISNULL(@StrOrdinamento, '')))
@@ -159,6 +165,14 @@ BEGIN
     SET DO46_CODFASE = ISNULL(DO46_CODFASE, 0),
         DO46_PROGSFASE = ISNULL(DO46_PROGSFASE, 0)
     WHERE DO46_CODFASE IS NULL OR DO46_PROGSFASE IS NULL
+
+  -- The host's phases are found again by their keys (the split-back filters
+  -- the origin phases of a merged phase on its phase and sub-phase), so a
+  -- missing phase or sub-phase is set to the 0 it is merged as.
+  IF @IsRecordsetFasi = 1
+    EXEC ('UPDATE #TabellaFasi '
+        + 'SET DO46_CODFASE = ISNULL(DO46_CODFASE, 0), DO46_PROGSFASE = ISNULL(DO46_PROGSFASE, 0) '
+        + 'WHERE DO46_CODFASE IS NULL OR DO46_PROGSFASE IS NULL')
 
   -- The origin rows, numbered in their order, with the parts of their key.
   CREATE TABLE #VstOrig (
@@ -182,29 +196,23 @@ BEGIN
     KEY_ACCORP  VARCHAR(8000) COLLATE DATABASE_DEFAULT NULL,
     GRUPPO      INT NULL)
 
-  SET @Sql = 'INSERT INTO #VstOrig (RIGA, NUMREG, PROGRIGA, CODFASE, PROGSFASE) '
+  SET @Sql = 'INSERT INTO #VstOrig (RIGA, NUMREG, PROGRIGA, CODFASE, PROGSFASE, PROGPADRE, '
+           + 'ARTICOLO, OPZIONE, DEPOSITO, DATACONS, PROGETTO, SPROGETTO, COMMESSA, SCOMMESSA, '
+           + 'FASERIGA) '
            + 'SELECT ROW_NUMBER() OVER (ORDER BY ' + @Ord + '), '
-           + 'DO11_NUMREG_CO99, DO30_PROGRIGA, ISNULL(DO46_CODFASE, 0), ISNULL(DO46_PROGSFASE, 0) '
+           + 'DO11_NUMREG_CO99, DO30_PROGRIGA, ISNULL(DO46_CODFASE, 0), ISNULL(DO46_PROGSFASE, 0), '
+           + 'DO30_PROGPADRE, '
+           + 'ISNULL(RTRIM(DO30_CODART_MG66), ''''), '
+           + 'LEFT(ISNULL(DO30_OPZIONE_MG5E, '''') + REPLICATE('' '', 20), 20), '
+           + 'ISNULL(RTRIM(DO30_CODDEP_MG58), ''''), '
+           + 'ISNULL(CONVERT(VARCHAR(8), DO31_DATACONS, 112), ''''), '
+           + 'ISNULL(RTRIM(DO41_CODPROGETTO), ''''), '
+           + 'ISNULL(CONVERT(VARCHAR(20), DO41_CODSPROGETTO), ''''), '
+           + 'ISNULL(RTRIM(DO41_CODCOMMESSA), ''''), '
+           + 'ISNULL(CONVERT(VARCHAR(20), DO41_CODSCOMMESSA), ''''), '
+           + 'ISNULL(CONVERT(VARCHAR(20), DO30_CODFASE_PD12), '''') '
            + 'FROM #TabellaOrdini'
   EXEC (@Sql)
-
-  UPDATE O
-  SET PROGPADRE = T.DO30_PROGPADRE,
-      ARTICOLO = ISNULL(RTRIM(T.DO30_CODART_MG66), ''),
-      OPZIONE = LEFT(ISNULL(T.DO30_OPZIONE_MG5E, '') + REPLICATE(' ', 20), 20),
-      DEPOSITO = ISNULL(RTRIM(T.DO30_CODDEP_MG58), ''),
-      DATACONS = ISNULL(CONVERT(VARCHAR(8), T.DO31_DATACONS, 112), ''),
-      PROGETTO = ISNULL(RTRIM(T.DO41_CODPROGETTO), ''),
-      SPROGETTO = ISNULL(CONVERT(VARCHAR(20), T.DO41_CODSPROGETTO), ''),
-      COMMESSA = ISNULL(RTRIM(T.DO41_CODCOMMESSA), ''),
-      SCOMMESSA = ISNULL(CONVERT(VARCHAR(20), T.DO41_CODSCOMMESSA), ''),
-      FASERIGA = ISNULL(CONVERT(VARCHAR(20), T.DO30_CODFASE_PD12), '')
-  FROM #VstOrig AS O
-  INNER JOIN #TabellaOrdini AS T
-    ON T.DO11_NUMREG_CO99 = O.NUMREG AND
-       T.DO30_PROGRIGA = O.PROGRIGA AND
-       ISNULL(T.DO46_CODFASE, 0) = O.CODFASE AND
-       ISNULL(T.DO46_PROGSFASE, 0) = O.PROGSFASE
 
   -- The variant as the key sees it.
   IF @Key_Variante = 1
@@ -268,29 +276,39 @@ BEGIN
     INTO #VstMaschera
     FROM #VstDim
 
-    UPDATE O
-    SET OPZ_KEY = SUBSTRING(O.OPZIONE, 1, M.P01) + REPLICATE(' ', 1 - M.P01)
-         + SUBSTRING(O.OPZIONE, 2, M.P02) + REPLICATE(' ', 1 - M.P02)
-         + SUBSTRING(O.OPZIONE, 3, M.P03) + REPLICATE(' ', 1 - M.P03)
-         + SUBSTRING(O.OPZIONE, 4, M.P04) + REPLICATE(' ', 1 - M.P04)
-         + SUBSTRING(O.OPZIONE, 5, M.P05) + REPLICATE(' ', 1 - M.P05)
-         + SUBSTRING(O.OPZIONE, 6, M.P06) + REPLICATE(' ', 1 - M.P06)
-         + SUBSTRING(O.OPZIONE, 7, M.P07) + REPLICATE(' ', 1 - M.P07)
-         + SUBSTRING(O.OPZIONE, 8, M.P08) + REPLICATE(' ', 1 - M.P08)
-         + SUBSTRING(O.OPZIONE, 9, M.P09) + REPLICATE(' ', 1 - M.P09)
-         + SUBSTRING(O.OPZIONE, 10, M.P10) + REPLICATE(' ', 1 - M.P10)
-         + SUBSTRING(O.OPZIONE, 11, M.P11) + REPLICATE(' ', 1 - M.P11)
-         + SUBSTRING(O.OPZIONE, 12, M.P12) + REPLICATE(' ', 1 - M.P12)
-         + SUBSTRING(O.OPZIONE, 13, M.P13) + REPLICATE(' ', 1 - M.P13)
-         + SUBSTRING(O.OPZIONE, 14, M.P14) + REPLICATE(' ', 1 - M.P14)
-         + SUBSTRING(O.OPZIONE, 15, M.P15) + REPLICATE(' ', 1 - M.P15)
-         + SUBSTRING(O.OPZIONE, 16, M.P16) + REPLICATE(' ', 1 - M.P16)
-         + SUBSTRING(O.OPZIONE, 17, M.P17) + REPLICATE(' ', 1 - M.P17)
-         + SUBSTRING(O.OPZIONE, 18, M.P18) + REPLICATE(' ', 1 - M.P18)
-         + SUBSTRING(O.OPZIONE, 19, M.P19) + REPLICATE(' ', 1 - M.P19)
-         + SUBSTRING(O.OPZIONE, 20, M.P20) + REPLICATE(' ', 1 - M.P20)
-    FROM #VstOrig AS O
+    -- Each distinct variant is masked once; every row then takes its key.
+    SELECT DISTINCT OPZIONE, CONVERT(CHAR(20), NULL) AS OPZ_KEY
+    INTO #VstVarianti
+    FROM #VstOrig
+
+    UPDATE V
+    SET OPZ_KEY = SUBSTRING(V.OPZIONE, 1, M.P01) + REPLICATE(' ', 1 - M.P01)
+         + SUBSTRING(V.OPZIONE, 2, M.P02) + REPLICATE(' ', 1 - M.P02)
+         + SUBSTRING(V.OPZIONE, 3, M.P03) + REPLICATE(' ', 1 - M.P03)
+         + SUBSTRING(V.OPZIONE, 4, M.P04) + REPLICATE(' ', 1 - M.P04)
+         + SUBSTRING(V.OPZIONE, 5, M.P05) + REPLICATE(' ', 1 - M.P05)
+         + SUBSTRING(V.OPZIONE, 6, M.P06) + REPLICATE(' ', 1 - M.P06)
+         + SUBSTRING(V.OPZIONE, 7, M.P07) + REPLICATE(' ', 1 - M.P07)
+         + SUBSTRING(V.OPZIONE, 8, M.P08) + REPLICATE(' ', 1 - M.P08)
+         + SUBSTRING(V.OPZIONE, 9, M.P09) + REPLICATE(' ', 1 - M.P09)
+         + SUBSTRING(V.OPZIONE, 10, M.P10) + REPLICATE(' ', 1 - M.P10)
+         + SUBSTRING(V.OPZIONE, 11, M.P11) + REPLICATE(' ', 1 - M.P11)
+         + SUBSTRING(V.OPZIONE, 12, M.P12) + REPLICATE(' ', 1 - M.P12)
+         + SUBSTRING(V.OPZIONE, 13, M.P13) + REPLICATE(' ', 1 - M.P13)
+         + SUBSTRING(V.OPZIONE, 14, M.P14) + REPLICATE(' ', 1 - M.P14)
+         + SUBSTRING(V.OPZIONE, 15, M.P15) + REPLICATE(' ', 1 - M.P15)
+         + SUBSTRING(V.OPZIONE, 16, M.P16) + REPLICATE(' ', 1 - M.P16)
+         + SUBSTRING(V.OPZIONE, 17, M.P17) + REPLICATE(' ', 1 - M.P17)
+         + SUBSTRING(V.OPZIONE, 18, M.P18) + REPLICATE(' ', 1 - M.P18)
+         + SUBSTRING(V.OPZIONE, 19, M.P19) + REPLICATE(' ', 1 - M.P19)
+         + SUBSTRING(V.OPZIONE, 20, M.P20) + REPLICATE(' ', 1 - M.P20)
+    FROM #VstVarianti AS V
     CROSS JOIN #VstMaschera AS M
+
+    UPDATE O
+    SET OPZ_KEY = V.OPZ_KEY
+    FROM #VstOrig AS O
+    INNER JOIN #VstVarianti AS V ON V.OPZIONE = O.OPZIONE
   END
   ELSE
     UPDATE #VstOrig SET OPZ_KEY = REPLICATE(' ', 20)
@@ -485,6 +503,35 @@ BEGIN
   FROM #TabellaOrdiniDesti AS D
   INNER JOIN #VstGruppi AS G ON G.KEY_ACCORP = D.KEY_ACCORP
   INNER JOIN #VstSomme AS S ON S.GRUPPO = G.ORDINE
+
+  -- The ordered and consumed quantities in the second unit that the
+  -- picking-list callers split on are summed too when the host's rows carry
+  -- them (they are not work columns of every order table).
+  SET @Somme = ''
+  SET @Assegna = ''
+  IF COL_LENGTH('tempdb..#TabellaOrdini', 'DO30_QTA2') IS NOT NULL
+  BEGIN
+    SET @Somme = @Somme + ', SUM(ISNULL(T.DO30_QTA2, 0)) AS DO30_QTA2'
+    SET @Assegna = @Assegna + ', DO30_QTA2 = S.DO30_QTA2'
+  END
+  IF COL_LENGTH('tempdb..#TabellaOrdini', 'QTA2CONS') IS NOT NULL
+  BEGIN
+    SET @Somme = @Somme + ', SUM(ISNULL(T.QTA2CONS, 0)) AS QTA2CONS'
+    SET @Assegna = @Assegna + ', QTA2CONS = S.QTA2CONS'
+  END
+  IF @Assegna <> ''
+  BEGIN
+    SET @Sql = 'UPDATE D SET ' + SUBSTRING(@Assegna, 3, 400) + ' '
+      + 'FROM #TabellaOrdiniDesti AS D '
+      + 'INNER JOIN #VstGruppi AS G ON G.KEY_ACCORP = D.KEY_ACCORP '
+      + 'INNER JOIN (SELECT O.GRUPPO' + @Somme + ' '
+      + '  FROM #VstOrig AS O '
+      + '  INNER JOIN #TabellaOrdini AS T '
+      + '    ON T.DO11_NUMREG_CO99 = O.NUMREG AND T.DO30_PROGRIGA = O.PROGRIGA AND '
+      + '       ISNULL(T.DO46_CODFASE, 0) = O.CODFASE AND ISNULL(T.DO46_PROGSFASE, 0) = O.PROGSFASE '
+      + '  GROUP BY O.GRUPPO) AS S ON S.GRUPPO = G.ORDINE'
+    EXEC (@Sql)
+  END
 
   -- The merged phases.
   IF @IsRecordsetFasi = 1
