@@ -12,16 +12,6 @@ namespace {
 // Days between the platform's day zero (1899-12-30) and 1970-01-01.
 constexpr double kUnixEpochDays = 25569.0;
 
-// A SQLite identifier in double quotes, inner quotes doubled.
-std::string QuoteIdentifier(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-  return out;
-}
 
 }  // namespace
 
@@ -73,15 +63,15 @@ const DatabaseRowWriter::TablePlan& DatabaseRowWriter::PlanFor(const TableRow& r
       columns += ", ";
       params += ", ";
     }
-    columns += QuoteIdentifier(def->name);
+    columns += sqlite::QuoteSqliteName(def->name);
     params += "?" + std::to_string(index);
   }
-  const std::string target = QuoteIdentifier(table->name);
+  const std::string target = sqlite::QuoteSqliteName(table->name);
   if (row.shared) {
     // Rows of a shared table may already be there, written for another company.
     plan.sql = "INSERT INTO " + target + " (" + columns + ") SELECT " + params +
                " WHERE NOT EXISTS (SELECT 1 FROM " + target + " WHERE " +
-               QuoteIdentifier((*row.columns)[0]) + " = ?1)";
+               sqlite::QuoteSqliteName((*row.columns)[0]) + " = ?1)";
   } else {
     plan.sql = "INSERT INTO " + target + " (" + columns + ") VALUES (" + params + ")";
   }

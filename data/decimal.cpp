@@ -695,6 +695,14 @@ int Decimal::IntegerDigits() const {
   return digits > scale_ ? digits - scale_ : 0;
 }
 
+bool Decimal::FitsWholeDigits(int digits) const {
+  if (digits < 0) return false;
+  // mantissa < 10^(digits + scale); a mantissa never reaches 10^29.
+  const int k = digits + scale_;
+  if (k >= 29) return true;
+  return Mant(*this) < Pow10(k);
+}
+
 size_t Decimal::Hash() const {
   if (IsZero()) return 0;
   Decimal n = Normalize();

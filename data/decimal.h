@@ -96,6 +96,10 @@ class Decimal {
   // result does not fit.
   Decimal Rescale(int scale) const;
   // Number of significant integer digits (0 for |value| < 1).
+  // True when the whole part has at most `digits` digits (what a
+  // DECIMAL(p, s) column holds with digits = p - s): one comparison of the
+  // mantissa with a power of ten.
+  bool FitsWholeDigits(int digits) const;
   int IntegerDigits() const;
   // Hash consistent with ==.
   size_t Hash() const;

@@ -49,31 +49,7 @@ Variant ConvertDecimal(const FieldInfo& field, const Variant& value) {
   if (field.precision > 0) {
     if (d.scale() > field.numeric_scale) d = d.RoundHalfAwayFromZero(field.numeric_scale);
     const int integer_digits = field.precision - field.numeric_scale;
-    // At most integer_digits whole digits: mantissa < 10^(integer_digits +
-    // scale), one comparison for the usual 64-bit mantissa.
-    static constexpr uint64_t kPow10[] = {1ull,
-                                          10ull,
-                                          100ull,
-                                          1000ull,
-                                          10000ull,
-                                          100000ull,
-                                          1000000ull,
-                                          10000000ull,
-                                          100000000ull,
-                                          1000000000ull,
-                                          10000000000ull,
-                                          100000000000ull,
-                                          1000000000000ull,
-                                          10000000000000ull,
-                                          100000000000000ull,
-                                          1000000000000000ull,
-                                          10000000000000000ull,
-                                          100000000000000000ull,
-                                          1000000000000000000ull,
-                                          10000000000000000000ull};
-    const int k = integer_digits + d.scale();
-    const bool fits = d.hi() == 0 && k >= 0 && k <= 19 ? d.lo() < kPow10[k]
-                                                       : d.IntegerDigits() <= integer_digits;
+    const bool fits = d.FitsWholeDigits(integer_digits);
     if (!fits) Fail(field, "too many digits");
   }
   return Variant(d);

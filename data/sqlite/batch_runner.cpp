@@ -27,15 +27,6 @@ std::string FoldName(std::string_view name) {
   return tsql::ToUpperAscii(NormalizeObjectName(name).name);
 }
 
-std::string QuoteSqliteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
 
 std::string SqlStateForNative(int native) {
   switch (native) {

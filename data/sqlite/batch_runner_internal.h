@@ -34,7 +34,6 @@ std::vector<Declaration> CollectDeclarations(const std::vector<tsql::StmtPtr>& s
 // An object name as the interpreter keys it: normalised, upper case.
 std::string FoldName(std::string_view name);
 // A SQLite identifier in double quotes, quotes doubled.
-std::string QuoteSqliteName(std::string_view name);
 // What a cached translation depends on in a table or routine definition:
 // equal definitions give equal values, so a '#' table created again with
 // the same columns keeps the translations that read it.

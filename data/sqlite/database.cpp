@@ -415,33 +415,19 @@ bool Database::InTransaction() const {
   return sqlite3_get_autocommit(db_) == 0 && !bulk_open_;
 }
 
-namespace {
-
-std::string QuoteName(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
-
-}  // namespace
-
 void Database::Savepoint(std::string_view name) {
   FlushPendingWrites();
-  PrepareCached("SAVEPOINT " + QuoteName(name)).Run();
+  PrepareCached("SAVEPOINT " + QuoteSqliteName(name)).Run();
 }
 
 void Database::ReleaseSavepoint(std::string_view name) {
   FlushPendingWrites();
-  PrepareCached("RELEASE SAVEPOINT " + QuoteName(name)).Run();
+  PrepareCached("RELEASE SAVEPOINT " + QuoteSqliteName(name)).Run();
 }
 
 void Database::RollbackToSavepoint(std::string_view name) {
   FlushPendingWrites();
-  PrepareCached("ROLLBACK TO SAVEPOINT " + QuoteName(name)).Run();
+  PrepareCached("ROLLBACK TO SAVEPOINT " + QuoteSqliteName(name)).Run();
   catalog_->Invalidate();
 }
 
@@ -465,6 +451,16 @@ void Database::SetDateFirst(int day) {
   session_->date_first = day;
 }
 int Database::date_first() const { return session_->date_first; }
+
+std::string QuoteSqliteName(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+  return out;
+}
 
 void Database::UpdateStatistics() {
   FlushPendingWrites();

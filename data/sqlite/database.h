@@ -27,6 +27,9 @@ namespace zv::sqlite {
 class CatalogStore;
 struct Session;
 
+// A SQLite identifier in double quotes, inner quotes doubled.
+std::string QuoteSqliteName(std::string_view name);
+
 // A failure of the database, already in the library's terms. number() is
 // err::kAdoIntegrityViolation for SQLSTATE 23000 and err::kAdoCommandError
 // otherwise; error() carries SQLSTATE and native number for Errors.

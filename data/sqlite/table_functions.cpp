@@ -44,7 +44,7 @@ std::string Schema(const Function& fn) {
   std::string sql = "CREATE TABLE x(";
   for (size_t i = 0; i < fn.columns.size(); ++i) {
     std::string type = tsql::SqliteColumnType(tsql::ConcreteType(fn.columns[i].type));
-    sql += (i ? ", " : "") + runner_internal::QuoteSqliteName(fn.columns[i].name) +
+    sql += (i ? ", " : "") + QuoteSqliteName(fn.columns[i].name) +
            (type.empty() ? "" : " " + type);
   }
   for (size_t i = 0; i < fn.params; ++i) {

@@ -12,16 +12,6 @@
 namespace zv::sqlite {
 namespace {
 
-std::string Quote(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-  return out;
-}
-
 // A T-SQL type for a column SQLite declared without our catalogue.
 tsql::SqlType TypeFromDeclared(std::string declared) {
   for (char& c : declared) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -47,7 +37,7 @@ TableShape LoadShape(Database& db, std::string_view name) {
   TableShape shape;
   std::string schema = o.temporary ? "temp" : "main";
   std::optional<tsql::TableDef> def = db.catalog().FindTable(o.name);
-  Statement info = db.Prepare("PRAGMA " + schema + ".table_info(" + Quote(o.name) + ")");
+  Statement info = db.Prepare("PRAGMA " + schema + ".table_info(" + QuoteSqliteName(o.name) + ")");
   std::vector<std::pair<int64_t, std::string>> key;
   while (info.Step()) {
     std::string col(info.ColumnText(1));
@@ -63,7 +53,7 @@ TableShape LoadShape(Database& db, std::string_view name) {
   if (def) shape.columns = def->columns;
   std::sort(key.begin(), key.end());
   for (auto& k : key) shape.key.push_back(std::move(k.second));
-  shape.qualified = schema + "." + Quote(o.name);
+  shape.qualified = schema + "." + QuoteSqliteName(o.name);
   return shape;
 }
 
@@ -122,7 +112,7 @@ class TableSink : public RecordsetSink {
     for (size_t i = 0; i < plans_.size() && i < changed.size(); ++i) {
       if (!changed[i]) continue;
       if (count++ > 0) sql += ", ";
-      sql += Quote(shape_.columns[i].name) + " = ?";
+      sql += QuoteSqliteName(shape_.columns[i].name) + " = ?";
     }
     if (count == 0) return;
     sql += " WHERE rowid = ?";
@@ -172,7 +162,7 @@ class TableSink : public RecordsetSink {
         cols += ", ";
         marks += ", ";
       }
-      cols += Quote(shape_.columns[i].name);
+      cols += QuoteSqliteName(shape_.columns[i].name);
       marks += "?";
     }
     if (cols.empty()) return "INSERT INTO " + shape_.qualified + " DEFAULT VALUES";
@@ -193,13 +183,13 @@ std::shared_ptr<Recordset> OpenTableRecordset(const std::shared_ptr<Database>& d
                                               std::string_view name) {
   TableShape shape = LoadShape(*db, name);
   std::string sql = "SELECT rowid";
-  for (const tsql::ColumnDef& c : shape.columns) sql += ", " + Quote(c.name);
+  for (const tsql::ColumnDef& c : shape.columns) sql += ", " + QuoteSqliteName(c.name);
   sql += " FROM " + shape.qualified + " ORDER BY ";
   if (shape.key.empty()) {
     sql += "rowid";
   } else {
     for (size_t i = 0; i < shape.key.size(); ++i)
-      sql += (i > 0 ? ", " : "") + Quote(shape.key[i]);
+      sql += (i > 0 ? ", " : "") + QuoteSqliteName(shape.key[i]);
   }
 
   auto rs = std::make_shared<Recordset>();

@@ -83,34 +83,8 @@ Decimal RealToScale(double value, int scale) {
 }
 
 bool FitsPrecision(const Decimal& value, int precision, int scale) {
-  // Unscaled digits at the column's scale must number at most `precision`:
-  // mantissa * 10^(scale - value.scale()) < 10^precision.
-  int k = precision - scale + value.scale();
-  if (value.hi() == 0 && k >= 0 && k <= 19) {
-    static constexpr uint64_t kLimits[] = {  // 10^19 still fits 64 bits
-        1ull,
-        10ull,
-        100ull,
-        1000ull,
-        10000ull,
-        100000ull,
-        1000000ull,
-        10000000ull,
-        100000000ull,
-        1000000000ull,
-        10000000000ull,
-        100000000000ull,
-        1000000000000ull,
-        10000000000000ull,
-        100000000000000ull,
-        1000000000000000ull,
-        10000000000000000ull,
-        100000000000000000ull,
-        1000000000000000000ull,
-        10000000000000000000ull};
-    return value.lo() < kLimits[k];
-  }
-  return value.IntegerDigits() <= precision - scale;
+  // Whole digits of the value at the column's scale: at most precision - scale.
+  return value.FitsWholeDigits(precision - scale);
 }
 
 Decimal TruncateDecimal(const Decimal& value, int places) {

@@ -547,6 +547,8 @@ RC_GTEST_PROP(DecimalProperty, IntegerDigitsCountTheWholePartOfTheText, ()) {
   if (text[0] == '-') text.erase(0, 1);
   const std::string whole = text.substr(0, text.find('.'));
   RC_ASSERT(d.IntegerDigits() == (whole == "0" ? 0 : static_cast<int>(whole.size())));
+  const int digits = *rc::gen::inRange(-1, 31);
+  RC_ASSERT(d.FitsWholeDigits(digits) == (d.IntegerDigits() <= digits));
 }
 
 }  // namespace
