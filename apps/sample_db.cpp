@@ -1,10 +1,8 @@
 #include "apps/sample_db.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "data/sqlite/catalog_store.h"
 #include "data/sqlite/value_codec.h"
+#include "data/tsql/lexer.h"
 
 namespace zv::sample {
 namespace {
@@ -46,10 +44,7 @@ const DatabaseRowWriter::TablePlan& DatabaseRowWriter::PlanFor(const TableRow& r
   for (std::string_view name : *row.columns) {
     const tsql::ColumnDef* def = nullptr;
     for (const auto& c : table->columns) {
-      if (c.name.size() == name.size() &&
-          std::equal(name.begin(), name.end(), c.name.begin(),
-                     [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                                 std::toupper(static_cast<unsigned char>(b)); })) {
+      if (tsql::EqualsIgnoreCase(c.name, name)) {
         def = &c;
         break;
       }
