@@ -107,7 +107,8 @@ class Connection {
   // Opens a record set from SQL text (options kCmdText or kCmdUnspecified) or
   // a table name (kCmdTable). Over a table with a keyset or dynamic cursor
   // and optimistic locking the set is live: AddNew/Update/Delete reach the
-  // table. From a query it is a disconnected client set.
+  // table. From a query it is a disconnected client set; a source that
+  // returns no rows gives a closed set (State() 0), as in ADO.
   virtual std::shared_ptr<Recordset> OpenRecordset(std::string_view source,
                                                    int cursor_type,
                                                    int lock_type,

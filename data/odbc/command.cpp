@@ -13,6 +13,14 @@ void OdbcCommand::SetCommandText(std::string_view text) {
   targets_.clear();
   const ConnectionHandle& connection = session_->Live();
   session_->Guard([&] {
+    if (session_->dialect->HostsTsql()) {
+      for (Parameter& p : session_->HostedProcedureParameters(text_)) {
+        ParamTarget target = TargetForAdoType(p.type, p.size, p.precision, p.numeric_scale);
+        params_.push_back(std::move(p));
+        targets_.push_back(target);
+      }
+      return;
+    }
     std::vector<ProcedureColumn> columns =
         ReadProcedureColumns(connection, SplitObjectName(text_));
     for (const ProcedureColumn& c : columns) {

@@ -294,6 +294,13 @@ Statement::Column Statement::DescribeColumn(int column) {
   if (Succeeded(SQLColAttribute(handle_, static_cast<SQLUSMALLINT>(column),
                                 SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &value)))
     c.auto_increment = value == SQL_TRUE;
+  // Some drivers (SQLite's) report every column as nullable to
+  // SQLDescribeCol but know better in the column's descriptor.
+  value = SQL_NULLABLE_UNKNOWN;
+  if (Succeeded(SQLColAttribute(handle_, static_cast<SQLUSMALLINT>(column), SQL_DESC_NULLABLE,
+                                nullptr, 0, nullptr, &value)) &&
+      value == SQL_NO_NULLS)
+    c.nullable = SQL_NO_NULLS;
   return c;
 }
 

@@ -6,6 +6,7 @@
 #include "data/odbc/command.h"
 #include "data/odbc/session.h"
 #include "data/odbc/table_sink.h"
+#include "data/tsql/lexer.h"
 
 namespace zv::odbc {
 namespace {
@@ -67,10 +68,15 @@ std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::string_view source
                                                          int cursor_type, int lock_type,
                                                          int options) {
   const ConnectionHandle& connection = session_->Live();
-  bool live = options == ado::kCmdTable &&
-              (cursor_type == ado::kOpenKeyset || cursor_type == ado::kOpenDynamic) &&
-              (lock_type == ado::kLockOptimistic || lock_type == kLockPessimistic ||
-               lock_type == ado::kLockBatchOptimistic);
+  bool updatable = (cursor_type == ado::kOpenKeyset || cursor_type == ado::kOpenDynamic) &&
+                   (lock_type == ado::kLockOptimistic || lock_type == kLockPessimistic ||
+                    lock_type == ado::kLockBatchOptimistic);
+  // An updatable set on a bare table name opens the table, whatever the
+  // options say.
+  if (updatable && options != ado::kCmdStoredProc && tsql::IsBareObjectName(source)) {
+    options = ado::kCmdTable;
+  }
+  bool live = options == ado::kCmdTable && updatable;
   std::string text(source);
   if (options == ado::kCmdTable) text = "SELECT * FROM " + text;
   if (options == ado::kCmdStoredProc) text = "EXEC " + text;
@@ -91,9 +97,20 @@ std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::string_view source
         session_, std::string(source), ReadPrimaryKey(connection, SplitObjectName(source)));
     std::shared_ptr<Recordset> rs;
     {
+      // A data source hosting T-SQL reads the table first and answers with
+      // the query that reads the rows it sent back.
+      std::string query = session_->dialect->Translate(text);
+      if (session_->dialect->HostsTsql()) {
+        std::vector<std::string> queries =
+            session_->RunHosted(text, nullptr, command_timeout, nullptr);
+        if (queries.empty()) {
+          throw DriverError({MakeRecord("HY000", "'" + text + "' returned no rows to open.")});
+        }
+        query = queries.front();
+      }
       Statement statement(connection);
       if (command_timeout > 0) statement.SetQueryTimeout(command_timeout);
-      statement.ExecDirect(session_->dialect->Translate(text));
+      statement.ExecDirect(query);
       std::vector<ColumnDescription> columns = DescribeResult(statement, *session_->dialect);
       sink->SetColumns(columns);
       rs = ReadResultSet(statement, columns,

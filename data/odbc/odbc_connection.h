@@ -99,6 +99,12 @@ class SqlDialect {
   // A query whose single value is the identity given to the last row this
   // connection inserted, or "" when the database has none. Sent as is.
   virtual std::string LastIdentityQuery() const = 0;
+
+  // True when the data source runs T-SQL through the functions of the
+  // embedded engine loaded into it (SqliteTsqlDialect): every statement
+  // then goes to SELECT zv_batch(...) and its results are read back from
+  // the queries it answers with.
+  virtual bool HostsTsql() const { return false; }
 };
 
 // SQL Server: the T-SQL goes to the driver unchanged.

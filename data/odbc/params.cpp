@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "data/field_convert.h"
 #include "data/odbc/type_mapping.h"
 
 namespace zv::odbc {
@@ -151,8 +152,64 @@ void ParameterSet::BindAll(Statement& statement) {
   }
 }
 
+void ParameterSet::BindAllAsInputs(Statement& statement) {
+  bound_ = true;
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    Slot& s = slots_[i];
+    if (s.io_type == SQL_PARAM_OUTPUT) s.indicator = SQL_NULL_DATA;
+    statement.BindParameter(static_cast<int>(i) + 1, SQL_PARAM_INPUT, s.c_type, s.sql_type,
+                            s.column_size, s.decimal_digits, s.buffer.data(),
+                            static_cast<SQLLEN>(s.buffer.size()), &s.indicator);
+  }
+}
+
+std::string ParameterSet::DeclaredType(size_t index) const {
+  const Slot& s = slots_.at(index);
+  auto sized = [&](const char* name) {
+    if (s.column_size > static_cast<SQLULEN>(kMaxShortLength)) return std::string(name) + "(MAX)";
+    return std::string(name) + "(" + std::to_string(std::max<SQLULEN>(s.column_size, 1)) + ")";
+  };
+  switch (s.sql_type) {
+    case SQL_CHAR: return sized("CHAR");
+    case SQL_WCHAR: return sized("NCHAR");
+    case SQL_WVARCHAR: return sized("NVARCHAR");
+    case SQL_LONGVARCHAR: return "VARCHAR(MAX)";
+    case SQL_WLONGVARCHAR: return "NVARCHAR(MAX)";
+    case SQL_DECIMAL: case SQL_NUMERIC:
+      return "DECIMAL(" + std::to_string(s.column_size) + "," + std::to_string(s.decimal_digits) +
+             ")";
+    case SQL_INTEGER: return "INT";
+    case SQL_SMALLINT: return "SMALLINT";
+    case SQL_TINYINT: return "TINYINT";
+    case SQL_BIGINT: return "BIGINT";
+    case SQL_BIT: return "BIT";
+    case SQL_REAL: return "REAL";
+    case SQL_FLOAT: case SQL_DOUBLE: return "FLOAT";
+    case SQL_TYPE_TIMESTAMP: return "DATETIME";
+    case SQL_TYPE_DATE: return "DATE";
+    case SQL_TYPE_TIME: return "TIME";
+    case SQL_GUID: return "UNIQUEIDENTIFIER";
+    case SQL_BINARY: return sized("BINARY");
+    case SQL_VARBINARY: return sized("VARBINARY");
+    case SQL_LONGVARBINARY: return "VARBINARY(MAX)";
+    default: return sized("VARCHAR");
+  }
+}
+
+bool ParameterSet::ReturnsValue(size_t index) const {
+  return slots_.at(index).io_type != SQL_PARAM_INPUT;
+}
+
+void ParameterSet::SetReturned(size_t index, Variant value) {
+  slots_.at(index).returned = std::move(value);
+}
+
 Variant ParameterSet::Output(size_t index, const FieldInfo& field) const {
   const Slot& s = slots_.at(index);
+  if (s.returned) {
+    if (s.returned->IsNull() || s.returned->IsEmpty()) return Variant::Null();
+    return ConvertForField(field, *s.returned);
+  }
   if (s.indicator == SQL_NULL_DATA || s.indicator < 0) return Variant::Null();
   size_t room = s.buffer.size() - (s.c_type == SQL_C_CHAR ? 1 : 0);
   std::string text = s.buffer.substr(0, std::min(static_cast<size_t>(s.indicator), room));

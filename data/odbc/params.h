@@ -5,6 +5,7 @@
 #define ZV_DATA_ODBC_PARAMS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,19 @@ class ParameterSet {
   bool empty() const { return slots_.empty(); }
   // Binds every parameter; the set must outlive the statement's execution.
   void BindAll(Statement& statement);
+  // Binds every parameter as an input (an output-only one as NULL), for a
+  // data source whose values come back some other way (SetReturned).
+  void BindAllAsInputs(Statement& statement);
+
+  // For data sources that receive parameters as T-SQL variables: the type
+  // parameter `index` is declared with ("DECIMAL(15,3)", "CHAR(5)",
+  // "DATETIME", ...), and whether its value comes back.
+  std::string DeclaredType(size_t index) const;
+  bool ReturnsValue(size_t index) const;
+  // The value parameter `index` came back with, when the data source
+  // returned it as a value rather than through the bound buffer.
+  void SetReturned(size_t index, Variant value);
+
   // The value parameter `index` came back with (after every result of the
   // statement has been read), as a field of `field`'s type holds it.
   Variant Output(size_t index, const FieldInfo& field) const;
@@ -50,6 +64,7 @@ class ParameterSet {
     SQLSMALLINT decimal_digits = 0;
     std::string buffer;
     SQLLEN indicator = SQL_NULL_DATA;
+    std::optional<Variant> returned;  // see SetReturned
   };
   std::vector<Slot> slots_;
   bool bound_ = false;

@@ -60,7 +60,10 @@ ExecText BuildExecText(std::string_view procedure, const std::vector<Parameter>&
   for (size_t i = 0; i < params.size(); ++i) {
     const Parameter& p = params[i];
     if (p.direction == ado::kParamReturnValue) continue;
-    if (p.value.IsEmpty() && p.direction != ado::kParamOutput) continue;
+    // An unset input takes the procedure's default; a parameter whose value
+    // comes back is always passed (Null when unset), or nothing would come
+    // back.
+    if (p.value.IsEmpty() && !ReturnsValue(p)) continue;
     out.sql += first ? " " : ", ";
     first = false;
     out.sql += p.name.empty() || p.name.front() != '@' ? "@" + p.name : p.name;

@@ -35,8 +35,9 @@ bool ReturnsValue(const Parameter& p);
 
 // The T-SQL of a call and the indexes (into `params`) of the parameters
 // its markers stand for, in marker order. A parameter is named when it was
-// given a value (Null counts, Empty does not) or is output only; output
-// ones are marked OUTPUT; the return value, when listed, is "? =".
+// given a value (Null counts, Empty does not) or its value comes back
+// (output and input-output ones, marked OUTPUT, Null when unset); the
+// return value, when listed, is "? =".
 struct ExecText {
   std::string sql;
   std::vector<size_t> bound;

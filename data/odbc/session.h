@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/connection.h"
 #include "data/error.h"
@@ -52,6 +53,20 @@ struct Session {
            Results* results);
   // Translates a T-SQL batch and runs its statements in order.
   void RunBatch(std::string_view tsql, bool keep_sets, int timeout_seconds, Results* results);
+
+  // With a dialect that hosts T-SQL in the data source: runs `tsql` there
+  // (parameters bound to its "?" markers) and returns the queries that read
+  // its results. Output values are handed to `params`, once read.
+  std::vector<std::string> RunHosted(const std::string& tsql, ParameterSet* params,
+                                     int timeout_seconds, int64_t* records_affected);
+  // The parameter list of a stored procedure, from the hosted engine.
+  std::vector<Parameter> HostedProcedureParameters(const std::string& procedure);
+
+  void RunDirect(const std::string& sql, ParameterSet* params, bool keep_sets,
+                 int timeout_seconds, Results* results);
+  std::string CallHosted(const std::string& call, ParameterSet* params, int timeout_seconds);
+  std::vector<std::string> ReadReply(const std::string& reply, ParameterSet* params,
+                                     int timeout_seconds, int64_t* records_affected);
 
   // Lets go of the connection (disconnecting it when it was opened here).
   void Close();

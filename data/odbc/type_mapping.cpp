@@ -167,6 +167,10 @@ FieldInfo FieldFor(const ColumnDescription& column) {
   FieldInfo f;
   f.name = column.name;
   f.type = AdoTypeFor(column.sql_type, column.type_name, column.column_size);
+  // Precision and scale are 255 where they do not apply, as ADO reports
+  // them (and the embedded engine does).
+  f.precision = 255;
+  f.numeric_scale = 255;
   auto digits = [](int64_t n) { return static_cast<uint8_t>(std::clamp<int64_t>(n, 0, 38)); };
   switch (f.type) {
     case ado::kNumeric:
@@ -182,18 +186,22 @@ FieldInfo FieldFor(const ColumnDescription& column) {
     case ado::kInteger:
       f.defined_size = 4;
       f.precision = 10;
+      f.numeric_scale = 0;
       break;
     case ado::kSmallInt:
       f.defined_size = 2;
       f.precision = 5;
+      f.numeric_scale = 0;
       break;
     case ado::kUnsignedTinyInt:
       f.defined_size = 1;
       f.precision = 3;
+      f.numeric_scale = 0;
       break;
     case ado::kBigInt:
       f.defined_size = 8;
       f.precision = 19;
+      f.numeric_scale = 0;
       break;
     case ado::kBoolean:
       f.defined_size = 2;
@@ -212,6 +220,10 @@ FieldInfo FieldFor(const ColumnDescription& column) {
       f.numeric_scale = digits(column.decimal_digits);
       break;
     case ado::kDBDate:
+      f.defined_size = 6;
+      f.precision = 10;
+      f.numeric_scale = 0;
+      break;
     case ado::kDBTime:
       f.defined_size = 6;
       break;
@@ -242,7 +254,12 @@ std::vector<FieldInfo> FieldsFor(const std::vector<ColumnDescription>& columns) 
   for (size_t i = 0; i < columns.size(); ++i) {
     FieldInfo f = FieldFor(columns[i]);
     std::string position = std::to_string(i + 1);
-    if (f.name.empty()) f.name = "Expr" + position;
+    // An unnamed column keeps its empty name, as SQL Server's own provider
+    // and the embedded engine give it.
+    if (f.name.empty()) {
+      fields.push_back(std::move(f));
+      continue;
+    }
     while (used.count(Upper(f.name))) f.name += "_" + position;
     used.insert(Upper(f.name));
     fields.push_back(std::move(f));
@@ -277,6 +294,12 @@ Variant ValueFromText(const std::string& text, const FieldInfo& field) {
     case ado::kCurrency: {
       std::optional<Decimal> d = Decimal::Parse(text);
       if (!d) ThrowUnreadable("22018", text, field);
+      // A DECIMAL(p,s) value has s decimals even when the driver writes
+      // fewer ("3.75" for 3.750).
+      if (field.type != ado::kCurrency && field.numeric_scale != 255 &&
+          d->scale() < field.numeric_scale) {
+        return Variant(d->Rescale(field.numeric_scale));
+      }
       return Variant(*d);
     }
     case ado::kDate:

@@ -245,6 +245,66 @@ BatchRunner::Flow BatchRunner::RunExecDynamic(const tsql::ExecDynamicStatement& 
   return Flow::kNext;
 }
 
+std::vector<tsql::ParamDef> BatchRunner::ParameterList(const std::string& declaration) {
+  std::vector<tsql::ParamDef> params;
+  if (declaration.find_first_not_of(" \t\r\n") == std::string::npos) return params;
+  std::string text = "CREATE PROCEDURE zv_sp_executesql " + declaration + " AS RETURN";
+  tsql::ParsedBatch b = tsql::ParseBatch(text);
+  if (!b.ok() || b.statements.size() != 1) {
+    Fail(native::kSyntax, "42000",
+         "Incorrect syntax in the parameter list of sp_executesql: " + declaration);
+  }
+  try {
+    params = tsql::DescribeRoutine(*b.statements[0]).params;
+  } catch (const tsql::TypeError& te) {
+    Fail(te.native_error(), "42000", te.what());
+  }
+  return params;
+}
+
+BatchOutcome BatchRunner::RunWithParameters(std::string_view batch, std::string_view declarations,
+                                            const std::vector<Variant>& values) {
+  std::vector<tsql::ParamDef> params = ParameterList(std::string(declarations));
+  if (params.size() != values.size()) {
+    Fail(8178, "42000",
+         "The parameterized query declares " + std::to_string(params.size()) +
+             " parameters and was given " + std::to_string(values.size()) + " values.");
+  }
+  std::vector<Variant> stored(params.size());
+  for (size_t i = 0; i < params.size(); ++i) {
+    if (values[i].IsEmpty() || values[i].IsNull()) {
+      stored[i] = Variant::Null();
+      continue;
+    }
+    try {
+      stored[i] = ToStorage(values[i], params[i].type);
+    } catch (const DatabaseError&) {
+      throw;
+    } catch (const PlatformError&) {
+      Fail(8114, "22018",
+           "Error converting data type of parameter " + params[i].name + " to " +
+               tsql::TypeToString(params[i].type) + ".");
+    }
+  }
+  BatchOutcome out;
+  ResultSink saved = sink_;
+  sink_ = ResultSink{&out.results, nullptr};
+  try {
+    RunDynamic(std::string(batch), params, &stored);
+  } catch (...) {
+    sink_ = saved;
+    throw;
+  }
+  sink_ = saved;
+  for (size_t i = 0; i < params.size(); ++i) {
+    if (!params[i].output) continue;
+    out.output_fields.push_back(FieldInfoFor(params[i].name, params[i].type, true));
+    out.output_values.push_back(FromStorage(stored[i], params[i].type));
+  }
+  out.records_affected = static_cast<int32_t>(rowcount_);
+  return out;
+}
+
 void BatchRunner::RunExecuteSql(const tsql::ExecStatement& e, Frame& caller) {
   std::span<const tsql::ExecArg> args(e.args);
   if (args.empty() || !args[0].value) {
@@ -258,20 +318,7 @@ void BatchRunner::RunExecuteSql(const tsql::ExecStatement& e, Frame& caller) {
   if (args.size() > 1 && args[1].value &&
       (args[1].name.empty() || tsql::EqualsIgnoreCase(args[1].name, "@params"))) {
     first_value = 2;
-    std::string declaration = EvaluateText(*args[1].value, caller);
-    if (declaration.find_first_not_of(" \t\r\n") != std::string::npos) {
-      std::string text = "CREATE PROCEDURE zv_sp_executesql " + declaration + " AS RETURN";
-      tsql::ParsedBatch b = tsql::ParseBatch(text);
-      if (!b.ok() || b.statements.size() != 1) {
-        Fail(native::kSyntax, "42000",
-             "Incorrect syntax in the parameter list of sp_executesql: " + declaration);
-      }
-      try {
-        params = tsql::DescribeRoutine(*b.statements[0]).params;
-      } catch (const tsql::TypeError& te) {
-        Fail(te.native_error(), "42000", te.what());
-      }
-    }
+    params = ParameterList(EvaluateText(*args[1].value, caller));
   }
   BoundArguments bound = BindArguments("sp_executesql", params, args.subspan(first_value), caller);
   std::vector<Variant> values(params.size());

@@ -50,6 +50,10 @@ struct BatchOutcome {
   std::vector<std::shared_ptr<Recordset>> results;  // in the order produced
   int32_t records_affected = -1;                    // rows of the last statement
   int32_t return_value = 0;                         // RETURN n of a procedure
+  // RunWithParameters: the OUTPUT parameters, in declaration order, and
+  // their final values.
+  std::vector<FieldInfo> output_fields;
+  std::vector<Variant> output_values;
 };
 
 class BatchRunner {
@@ -69,6 +73,16 @@ class BatchRunner {
   // unknown procedure, 8145 for a parameter it lacks, 201 for a missing
   // value without default).
   BatchOutcome CallProcedure(std::string_view name, std::vector<ProcedureArgument>& args);
+
+  // Runs `batch` as sp_executesql runs its statement: `declarations` lists
+  // its parameters ("@a INT, @b VARCHAR(10) OUTPUT"), `values` gives theirs
+  // in that order (library values, converted to the declared types as T-SQL
+  // converts them; Empty and Null are NULL). The outcome carries the final
+  // values of the OUTPUT parameters. '#' tables the batch creates are
+  // dropped when it ends, as in sp_executesql. Throws DatabaseError as Run
+  // does.
+  BatchOutcome RunWithParameters(std::string_view batch, std::string_view declarations,
+                                 const std::vector<Variant>& values);
 
   // The catalogue entry of a stored procedure, or nullopt.
   std::optional<tsql::RoutineDef> FindProcedure(std::string_view name);
@@ -175,6 +189,8 @@ class BatchRunner {
   Flow RunExecDynamic(const tsql::ExecDynamicStatement& statement, Frame& frame);
   void RunInsertExec(const tsql::InsertStatement& statement, Frame& frame);
   void RunExecuteSql(const tsql::ExecStatement& statement, Frame& frame);
+  // The parameters of an sp_executesql declaration list.
+  std::vector<tsql::ParamDef> ParameterList(const std::string& declaration);
   BoundArguments BindArguments(const std::string& routine, const std::vector<tsql::ParamDef>& params,
                                std::span<const tsql::ExecArg> args, Frame& caller);
   // Runs a procedure body with its parameters' values (storage form);

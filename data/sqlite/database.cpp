@@ -259,6 +259,20 @@ void Database::Initialize() {
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, 5000);
+  Register();
+}
+
+std::shared_ptr<Database> Database::Adopt(sqlite3* handle) {
+  std::shared_ptr<Database> db(new Database(sqlite3_db_filename(handle, "main") != nullptr
+                                                ? sqlite3_db_filename(handle, "main")
+                                                : ""));
+  db->db_ = handle;
+  db->owns_handle_ = false;
+  db->Register();
+  return db;
+}
+
+void Database::Register() {
   RegisterCollation(db_);
   RegisterTextFunctions(db_, session_.get());
   RegisterNumberFunctions(db_, session_.get());
@@ -277,12 +291,18 @@ void Database::Initialize() {
 
 Database::~Database() {
   if (db_ == nullptr) return;
+  if (!owns_handle_) {
+    // The owner is closing the handle (or will): nothing is run on it.
+    catalog_.reset();
+    return;
+  }
   try {
     FlushPendingWrites();
   } catch (const std::exception&) {
     // Closing rolls back what could not be committed.
   }
   catalog_.reset();
+  kept_.clear();
   cache_.clear();
   sqlite3_close_v2(db_);
 }
@@ -364,8 +384,9 @@ Statement Database::PrepareCached(std::string_view sql) {
   }
   entry->in_use = true;
   entry->last_use = ++use_clock_;
-  if (it != cache_.end()) {
-    // The cached statement is running (a nested use): this one is private.
+  if (it != cache_.end() || !owns_handle_) {
+    // The cached statement is running (a nested use), or statements are not
+    // kept on an adopted connection: this one is private.
     Statement::Entry* e = entry.get();
     return Statement(this, e, std::move(entry));
   }
@@ -472,6 +493,24 @@ void Database::FlushPendingWrites() {
   if (!bulk_open_) return;
   bulk_open_ = false;
   if (sqlite3_get_autocommit(db_) == 0) Simple("COMMIT");
+}
+
+uint64_t Database::Keep(std::string_view sql) {
+  if (!owns_handle_) return 0;
+  Statement st = PrepareCached(sql);
+  kept_.emplace_back(++last_kept_key_, std::move(st));
+  return last_kept_key_;
+}
+
+Statement* Database::Kept(uint64_t key) {
+  for (auto& [k, st] : kept_) {
+    if (k == key) return &st;
+  }
+  return nullptr;
+}
+
+void Database::Unkeep(uint64_t key) {
+  std::erase_if(kept_, [key](const auto& kept) { return kept.first == key; });
 }
 
 void Database::BeginBulkWrites() {

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "data/connection.h"
 #include "data/error.h"
@@ -137,11 +139,21 @@ class Database : public std::enable_shared_from_this<Database> {
   // the tsql_* functions and creates the catalogue tables if missing.
   // Failure throws DatabaseError (SQLSTATE 08001).
   static std::shared_ptr<Database> Open(const std::string& path);
+  // Works on a connection someone else opened and will close (the SQLite
+  // ODBC driver's, when the engine is loaded into it as an extension):
+  // registers the same collation, functions and catalogue, leaves the
+  // connection's own settings (busy handling, result codes) alone, and
+  // keeps no prepared statement between uses, so that the owner can close
+  // the connection at any time. The Database must go before the handle is
+  // finalised; its destructor does not touch the handle.
+  static std::shared_ptr<Database> Adopt(sqlite3* handle);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
   const std::string& path() const { return path_; }
+  // False for an adopted connection.
+  bool owns_handle() const { return owns_handle_; }
 
   // Runs every statement of `sql` in order, discarding rows. A failing
   // statement throws DatabaseError; the statements before it stay done.
@@ -204,6 +216,16 @@ class Database : public std::enable_shared_from_this<Database> {
   // As Prepare, without committing pending bulk writes (for data/sqlite).
   Statement PrepareForBulk(std::string_view sql);
 
+  // A statement kept prepared from one use to the next without a lookup
+  // (the INSERT of a table record set's bulk load; for data/sqlite). The
+  // database holds it, so it is released before the database closes. Keep
+  // returns its key, or 0 on an adopted connection, which keeps no
+  // statement between uses; Kept gives it back (nullptr for key 0 or a key
+  // released); Unkeep releases it.
+  uint64_t Keep(std::string_view sql);
+  Statement* Kept(uint64_t key);
+  void Unkeep(uint64_t key);
+
   // The native handle, for the other files of data/sqlite only.
   sqlite3* native_handle() const { return db_; }
   // Number of statements in the cache (for tests).
@@ -222,6 +244,7 @@ class Database : public std::enable_shared_from_this<Database> {
   friend class Statement;
   explicit Database(std::string path);
   void Initialize();
+  void Register();
   Statement PrepareCached(std::string_view sql);
   void EvictIfNeeded();
   void Simple(const char* sql);
@@ -239,7 +262,10 @@ class Database : public std::enable_shared_from_this<Database> {
                      std::equal_to<>>
       cache_;
   uint64_t use_clock_ = 0;
+  std::vector<std::pair<uint64_t, Statement>> kept_;  // few: one per loading record set
+  uint64_t last_kept_key_ = 0;
   bool bulk_open_ = false;
+  bool owns_handle_ = true;  // false: adopted; no statement cache either
   DbError last_error_;
 };
 

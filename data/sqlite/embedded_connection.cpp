@@ -20,21 +20,7 @@ std::shared_ptr<Recordset> Chain(std::vector<std::shared_ptr<Recordset>>& result
 
 // The table a source text names when it is nothing but a (qualified) name.
 std::optional<std::string> BareTableName(std::string_view source) {
-  std::vector<tsql::Token> tokens;
-  try {
-    tokens = tsql::Tokenize(source);
-  } catch (const tsql::SyntaxError&) {
-    return std::nullopt;
-  }
-  if (tokens.size() < 2 || tokens.size() > 6) return std::nullopt;
-  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
-    const tsql::Token& t = tokens[i];
-    bool name = t.kind == tsql::TokenKind::kQuotedIdentifier ||
-                (t.kind == tsql::TokenKind::kIdentifier && !tsql::IsReservedWord(t.text));
-    bool dot = t.kind == tsql::TokenKind::kOperator && t.text == ".";
-    if (i % 2 == 0 ? !name : !dot) return std::nullopt;
-  }
-  if (tokens.size() % 2 != 0) return std::nullopt;  // ends with a dot
+  if (!tsql::IsBareObjectName(source)) return std::nullopt;
   return NormalizeObjectName(source).name;
 }
 
@@ -75,6 +61,13 @@ std::shared_ptr<EmbeddedConnection> EmbeddedConnection::Open(const std::string& 
   return c;
 }
 
+std::shared_ptr<EmbeddedConnection> EmbeddedConnection::Adopt(sqlite3* handle) {
+  std::shared_ptr<EmbeddedConnection> c(new EmbeddedConnection());
+  c->db_ = Database::Adopt(handle);
+  c->runner_ = std::make_unique<BatchRunner>(c->db_);
+  return c;
+}
+
 EmbeddedConnection::~EmbeddedConnection() {
   try {
     Close();
@@ -86,7 +79,7 @@ EmbeddedConnection::~EmbeddedConnection() {
 void EmbeddedConnection::Close() {
   if (!db_) return;
   try {
-    if (db_->InTransaction()) db_->Rollback();
+    if (db_->owns_handle() && db_->InTransaction()) db_->Rollback();
   } catch (const std::exception&) {
     // The database closes anyway, which rolls back.
   }
@@ -163,7 +156,8 @@ std::shared_ptr<Recordset> EmbeddedConnection::OpenRecordset(std::string_view so
       r->cursor_type = ado::kOpenStatic;
       if (lock_type != ado::kLockUnspecified) r->lock_type = lock_type;
     }
-    return rs;
+    // A source that returns no rows gives a closed set, as in ADO.
+    return rs ? rs : std::make_shared<Recordset>();
   });
 }
 

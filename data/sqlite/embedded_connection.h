@@ -24,6 +24,9 @@ class EmbeddedConnection : public Connection,
   // in-memory database for ":memory:". Failure throws DatabaseError with
   // SQLSTATE 08001.
   static std::shared_ptr<EmbeddedConnection> Open(const std::string& path);
+  // The engine on a SQLite connection someone else owns (see
+  // Database::Adopt). Close lets go of it without closing it.
+  static std::shared_ptr<EmbeddedConnection> Adopt(sqlite3* handle);
   ~EmbeddedConnection() override;
   EmbeddedConnection(const EmbeddedConnection&) = delete;
   EmbeddedConnection& operator=(const EmbeddedConnection&) = delete;
@@ -43,7 +46,7 @@ class EmbeddedConnection : public Connection,
   // A table name with kCmdTable, or a bare table name with a keyset or
   // dynamic cursor and optimistic locking, opens a live set over the table;
   // anything else runs as a batch and returns its first result set (the
-  // others chained through NextRecordset), or nullptr when it has none.
+  // others chained through NextRecordset), or a closed set when it has none.
   std::shared_ptr<Recordset> OpenRecordset(std::string_view source, int cursor_type,
                                            int lock_type, int options) override;
   std::unique_ptr<Command> CreateCommand() override;

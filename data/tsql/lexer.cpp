@@ -322,4 +322,23 @@ bool IsReservedWord(std::string_view word) {
   return std::binary_search(std::begin(kReserved), std::end(kReserved), up);
 }
 
+bool IsBareObjectName(std::string_view text) {
+  std::vector<Token> tokens;
+  try {
+    tokens = Tokenize(text);
+  } catch (const SyntaxError&) {
+    return false;
+  }
+  // Names separated by dots, then the end token.
+  if (tokens.size() < 2 || tokens.size() > 6 || tokens.size() % 2 != 0) return false;
+  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    bool name = t.kind == TokenKind::kQuotedIdentifier ||
+                (t.kind == TokenKind::kIdentifier && !IsReservedWord(t.text));
+    bool dot = t.kind == TokenKind::kOperator && t.text == ".";
+    if (i % 2 == 0 ? !name : !dot) return false;
+  }
+  return true;
+}
+
 }  // namespace zv::tsql

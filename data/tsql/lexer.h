@@ -64,6 +64,11 @@ std::vector<Token> Tokenize(std::string_view text);
 // bare column name without brackets.
 bool IsReservedWord(std::string_view word);
 
+// True when `text` is nothing but a (possibly qualified) object name:
+// "GRP", "[GRP]", "dbo.DO30_DOCCORPO", "#TabellaOrdini". A record set
+// opened on such a text with an updatable cursor is opened on the table.
+bool IsBareObjectName(std::string_view text);
+
 // Case-insensitive ASCII comparison.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 std::string ToUpperAscii(std::string_view s);

@@ -1,6 +1,9 @@
-// Shared helpers of the embedded engine's conformance tests: a connection on
-// an in-memory database, batches rendered as text (every result set, in
-// order), and errors rendered as "SQLSTATE/native: description".
+// Shared helpers of the engine's conformance tests: a connection, batches
+// rendered as text (every result set, in order), and errors rendered as
+// "SQLSTATE/native: description". Every test runs twice: on the embedded
+// engine (an in-memory database) and through ODBC, on the SQLite ODBC
+// driver with the engine loaded into it as an extension, so that the same
+// statements prove the ODBC backend end to end.
 #ifndef ZV_TESTS_ENGINE_ENGINE_FIXTURE_H_
 #define ZV_TESTS_ENGINE_ENGINE_FIXTURE_H_
 
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "data/sqlite/embedded_connection.h"
+#include "tests/odbc/hosted_backend.h"
 
 namespace zv::sqlite::testing {
 
@@ -26,9 +30,19 @@ inline std::string RenderAll(std::shared_ptr<Recordset> rs) {
   return out;
 }
 
-class EngineTest : public ::testing::Test {
+using zv::testing::Backend;
+using zv::testing::BackendName;
+
+class EngineTest : public ::testing::TestWithParam<Backend> {
  protected:
-  EngineTest() : conn_(EmbeddedConnection::Open(":memory:")) {}
+  EngineTest() {
+    if (GetParam() == Backend::kEmbedded) {
+      embedded_ = EmbeddedConnection::Open(":memory:");
+      conn_ = embedded_;
+    } else {
+      conn_ = zv::testing::OpenHostedOdbc();
+    }
+  }
 
   // Runs a batch that must succeed; returns its result sets rendered.
   std::string Rows(const std::string& sql) {
@@ -60,7 +74,8 @@ class EngineTest : public ::testing::Test {
     return "none";
   }
 
-  std::shared_ptr<EmbeddedConnection> conn_;
+  std::shared_ptr<Connection> conn_;
+  std::shared_ptr<EmbeddedConnection> embedded_;  // null through ODBC
 };
 
 }  // namespace zv::sqlite::testing

