@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "data/odbc/odbc_connection.h"
@@ -19,6 +20,11 @@
 namespace zv::testing {
 
 enum class Backend { kEmbedded, kOdbc };
+
+// Test names and messages show the backend by name.
+inline void PrintTo(Backend backend, std::ostream* out) {
+  *out << (backend == Backend::kEmbedded ? "Embedded" : "Odbc");
+}
 
 inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
   return info.param == Backend::kEmbedded ? "Embedded" : "Odbc";
