@@ -36,70 +36,51 @@ std::string SqliteTsqlDialect::ConnectionString(std::string_view driver,
          ";LoadExt=" + std::string(extension);
 }
 
-void SqliteTsqlDialect::AdjustColumn(ColumnDescription& c) {
+void MapDeclaredType(ColumnDescription& c) {
   std::string name = Upper(c.type_name);
   if (size_t paren = name.find('('); paren != std::string::npos) name.resize(paren);
   // The engine declares decimals "DECIMAL_TEXT(p,s)" and money "MONEY_TEXT"
   // (kept as text), and the MAX types "VARCHAR_MAX": SQL Server's driver
   // reports those with length 0.
-  bool max = false;
-  for (const char* suffix : {"_TEXT", "_MAX"}) {
-    std::string_view end(suffix);
-    if (name.size() > end.size() && name.compare(name.size() - end.size(), end.size(), end) == 0) {
-      max = end == "_MAX";
-      name.resize(name.size() - end.size());
+  for (std::string_view suffix : {std::string_view("_TEXT"), std::string_view("_MAX")}) {
+    if (name.size() > suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+      if (suffix == "_MAX") c.column_size = 0;
+      name.resize(name.size() - suffix.size());
     }
   }
-  if (max) c.column_size = 0;
   if (name == "DECIMAL" || name == "NUMERIC") {
     c.sql_type = sqltype::kDecimal;
-    c.decimal_digits = static_cast<int>(c.desc_precision);
+    c.decimal_digits = static_cast<int>(c.desc_precision);  // the driver's place for the scale
   } else if (name == "MONEY") {
     c.sql_type = sqltype::kDecimal;
     c.type_name = "money";
     c.column_size = 19;
     c.decimal_digits = 4;
-  } else if (name == "CHAR") {
-    c.sql_type = sqltype::kChar;
-  } else if (name == "NCHAR") {
-    c.sql_type = sqltype::kWChar;
-  } else if (name == "VARCHAR") {
-    c.sql_type = sqltype::kVarChar;
-  } else if (name == "NVARCHAR") {
-    c.sql_type = sqltype::kWVarChar;
-  } else if (name == "INT") {
-    c.sql_type = sqltype::kInteger;
-  } else if (name == "SMALLINT") {
-    c.sql_type = sqltype::kSmallInt;
-  } else if (name == "TINYINT") {
-    c.sql_type = sqltype::kTinyInt;
-  } else if (name == "BIGINT") {
-    c.sql_type = sqltype::kBigInt;
-  } else if (name == "BIT") {
-    c.sql_type = sqltype::kBit;
-  } else if (name == "REAL") {
-    c.sql_type = sqltype::kReal;
-  } else if (name == "FLOAT") {
-    c.sql_type = sqltype::kDouble;
   } else if (name == "DATETIME") {
     c.sql_type = sqltype::kTimestamp;
     c.column_size = 23;
     c.decimal_digits = 3;
-  } else if (name == "DATE") {
-    c.sql_type = sqltype::kDate;
-  } else if (name == "TIME") {
-    c.sql_type = sqltype::kTime;
   } else if (name == "UNIQUEIDENTIFIER") {
     c.sql_type = sqltype::kGuid;
     c.column_size = 36;
-  } else if (name == "BINARY") {
-    c.sql_type = sqltype::kBinary;
-  } else if (name == "VARBINARY") {
-    c.sql_type = sqltype::kVarBinary;
-  } else if (name == "SQL_VARIANT") {
-    c.sql_type = sqltype::kSsVariant;
+  } else {
+    static const std::pair<std::string_view, int> kTypes[] = {
+        {"CHAR", sqltype::kChar},         {"NCHAR", sqltype::kWChar},
+        {"VARCHAR", sqltype::kVarChar},   {"NVARCHAR", sqltype::kWVarChar},
+        {"INT", sqltype::kInteger},       {"SMALLINT", sqltype::kSmallInt},
+        {"TINYINT", sqltype::kTinyInt},   {"BIGINT", sqltype::kBigInt},
+        {"BIT", sqltype::kBit},           {"REAL", sqltype::kReal},
+        {"FLOAT", sqltype::kDouble},      {"DATE", sqltype::kDate},
+        {"TIME", sqltype::kTime},         {"BINARY", sqltype::kBinary},
+        {"VARBINARY", sqltype::kVarBinary}, {"SQL_VARIANT", sqltype::kSsVariant}};
+    for (const auto& [declared, sql_type] : kTypes) {
+      if (name == declared) c.sql_type = sql_type;
+    }
   }
 }
+
+void SqliteTsqlDialect::AdjustColumn(ColumnDescription& c) { MapDeclaredType(c); }
 
 void SqliteTsqlDialect::AdjustError(DbError& e) {
   // The driver writes "[SQLite]<text> (<code>)"; the engine's text starts

@@ -42,6 +42,12 @@ class SqliteTsqlDialect : public SqlDialect {
   bool HostsTsql() const override { return true; }
 };
 
+// Corrects a column the SQLite ODBC driver describes by its declared T-SQL
+// type name ("DECIMAL(14,3)", "CHAR(5)", "DATETIME", ...): the driver
+// reports DECIMAL and CHAR as VARCHAR and the scale as the precision; the
+// column then reads as SQL Server's driver would report it.
+void MapDeclaredType(ColumnDescription& column);
+
 // The exchange with the engine hosted in the data source.
 namespace hosted {
 

@@ -137,7 +137,7 @@ TEST_F(SqliteOdbc, ResultColumnsBecomeFieldsWithTypesSizesAndScale) {
       {"d", ado::kNumeric, 19, 17, 3},     {"i", ado::kInteger, 4, 10, 0},
       {"s", ado::kSmallInt, 2, 5, 0},      {"ti", ado::kUnsignedTinyInt, 1, 3, 0},
       {"bi", ado::kBigInt, 8, 19, 0},      {"b", ado::kBoolean, 2, 255, 255},
-      {"dt", ado::kDBTimeStamp, 16, 23, 0}, {"f", ado::kDouble, 8, 15, 255},
+      {"dt", ado::kDBTimeStamp, 16, 23, 3}, {"f", ado::kDouble, 8, 15, 255},
       {"r", ado::kSingle, 4, 7, 255},        {"g", ado::kGUID, 16, 255, 255},
       {"vb", ado::kVarBinary, 10, 255, 255},   {"tx", ado::kLongVarChar, 65536, 255, 255},
   };

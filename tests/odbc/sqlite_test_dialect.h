@@ -11,7 +11,7 @@
 //   digits as text instead of a double;
 // - the driver reports declared types loosely (DECIMAL and CHAR as
 //   VARCHAR, the scale of DECIMAL(p,s) in SQL_DESC_PRECISION, REAL as
-//   DOUBLE): the declared type names are mapped back;
+//   DOUBLE): the declared type names are mapped back (MapDeclaredType);
 // - every error comes as SQLSTATE HY000 with SQLite's result code as the
 //   native number: a constraint failure (code 19, or "constraint" in the
 //   text) is reported as 23000 here, and only in this dialect.
@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "data/odbc/odbc_connection.h"
+#include "data/odbc/sqlite_tsql_dialect.h"
 
 namespace zv::odbc::testing {
 
@@ -55,24 +56,7 @@ class TestOnlySqliteDialect : public SqlDialect {
     return out;
   }
 
-  void AdjustColumn(ColumnDescription& c) override {
-    std::string name = Upper(c.type_name);
-    if (name.rfind("DECIMAL", 0) == 0 && c.sql_type == sqltype::kVarChar) {
-      c.sql_type = sqltype::kDecimal;
-      c.decimal_digits = static_cast<int>(c.desc_precision);
-    } else if (name == "CHAR") {
-      c.sql_type = sqltype::kChar;
-    } else if (name == "NCHAR") {
-      c.sql_type = sqltype::kWChar;
-    } else if (name == "NVARCHAR") {
-      c.sql_type = sqltype::kWVarChar;
-    } else if (name == "UNIQUEIDENTIFIER") {
-      c.sql_type = sqltype::kGuid;
-      c.column_size = 36;
-    } else if (name == "REAL") {
-      c.sql_type = sqltype::kReal;
-    }
-  }
+  void AdjustColumn(ColumnDescription& c) override { MapDeclaredType(c); }
 
   void AdjustError(DbError& e) override {
     std::string text = Upper(e.description);
