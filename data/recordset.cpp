@@ -347,10 +347,30 @@ struct Recordset::Impl {
     return store->Value(row, f);
   }
 
+  // True when `value` is already what field f holds and within its limits,
+  // so that ConvertForField would return it unchanged: a decimal with no
+  // more decimals than the field's scale and no more whole digits than it
+  // allows, or a text no longer than the field. A load writes millions of
+  // such values; taking them as they are saves building a converted copy.
+  bool TakesAsIs(int f, const Variant& value) const {
+    const FieldInfo& field = fields[f];
+    if (field.type == ado::kDecimal || field.type == ado::kNumeric) {
+      if (field.precision == 0 || value.type() != VarType::kDecimal) return false;
+      const Decimal d = value.ToDecimal();
+      return d.scale() <= field.numeric_scale &&
+             d.FitsWholeDigits(field.precision - field.numeric_scale);
+    }
+    if (!ado::IsTextType(field.type) || !value.IsString()) return false;
+    return field.defined_size <= 0 ||
+           text::CharCount(value.StringRef()) <= static_cast<size_t>(field.defined_size);
+  }
+
   void WriteValue(int f, const Variant& value) {
     EnsureOpen();
     CheckField(f);
-    Variant converted = ConvertForField(fields[f], value);
+    const bool as_is = TakesAsIs(f, value);
+    Variant converted;
+    if (!as_is) converted = ConvertForField(fields[f], value);
     if (at != At::kNew) {
       uint32_t row = CurrentRow();
       if (store->IsDeleted(row)) RaiseAdo(err::kAdoRowDeleted);
@@ -363,7 +383,11 @@ struct Recordset::Impl {
         edit_mode = ado::kEditInProgress;
       }
     }
-    edit_values[f] = std::move(converted);
+    if (as_is) {
+      edit_values[f] = value;
+    } else {
+      edit_values[f] = std::move(converted);
+    }
     edit_changed[f] = true;
   }
 };

@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "data/datetime.h"
 #include "data/error.h"
@@ -72,6 +78,39 @@ uint64_t TextArena::Put(std::string_view s) {
   uint64_t location = (static_cast<uint64_t>(blocks_.size() - 1) << 32) | b.used;
   b.used += s.size();
   return location;
+}
+
+// --- PageMemory -------------------------------------------------------------------
+
+PageMemory::~PageMemory() {
+  for (void* block : blocks_) std::free(block);
+}
+
+Cell* PageMemory::Take(size_t cells) {
+  const size_t bytes = cells * sizeof(Cell);
+  if (left_ < bytes) {
+    // Each block is as large as all before it (within kMaxBlock), so a
+    // store of n bytes holds O(log n) blocks and wastes at most the unused
+    // tail of its last one, which the system never backs with memory
+    // until it is written.
+    size_t size = std::max(bytes, std::min(reserved_, kMaxBlock));
+    size = (size + kHugePage - 1) / kHugePage * kHugePage;
+    void* block = std::aligned_alloc(kHugePage, size);
+    if (block == nullptr) throw std::bad_alloc();
+#if defined(MADV_HUGEPAGE)
+    // Advice only: where huge pages are off, ordinary pages are used.
+    if (size >= kHugeAdviceFrom) madvise(block, size, MADV_HUGEPAGE);
+#endif
+    blocks_.push_back(block);
+    reserved_ += size;
+    next_ = static_cast<char*>(block);
+    left_ = size;
+  }
+  // Pages are whole multiples of a cell, so every page stays cell-aligned.
+  Cell* cells_at = reinterpret_cast<Cell*>(next_);
+  next_ += bytes;
+  left_ -= bytes;
+  return cells_at;
 }
 
 // --- DeadCounter ---------------------------------------------------------------
@@ -539,21 +578,26 @@ uint32_t RowStore::Append(std::span<const Variant> values, int64_t tag) {
   uint32_t page = row >> kPageShift;
   size_t nf = static_cast<size_t>(std::max(field_count_, 1));
   if (page >= pages_.size()) {
-    pages_.push_back(std::make_unique_for_overwrite<Cell[]>(
-        (page == 0 ? (page0_rows_ = 16) : kPageRows) * nf));
+    if (page == 0) {
+      first_page_ = std::make_unique_for_overwrite<Cell[]>((page0_rows_ = 16) * nf);
+      pages_.push_back(first_page_.get());
+    } else {
+      pages_.push_back(page_memory_.Take(kPageRows * nf));
+    }
   } else if (page == 0 && row >= page0_rows_) {
     // The first page grows by doubling so that small sets stay small.
     uint32_t grown = std::min(page0_rows_ * 2, kPageRows);
     auto bigger = std::make_unique_for_overwrite<Cell[]>(grown * nf);
-    std::memcpy(static_cast<void*>(bigger.get()), pages_[0].get(),
+    std::memcpy(static_cast<void*>(bigger.get()), first_page_.get(),
                 page0_rows_ * nf * sizeof(Cell));
-    pages_[0] = std::move(bigger);
+    first_page_ = std::move(bigger);
+    pages_[0] = first_page_.get();
     page0_rows_ = grown;
   }
-  for (int f = 0; f < field_count_; ++f) {
-    MutableAt(row, f) = Encode(f < static_cast<int>(values.size()) ? values[f]
-                                                                   : Variant::Null());
-  }
+  // Values are encoded where they are, without a copy; missing ones are Null.
+  const int given = std::min(field_count_, static_cast<int>(values.size()));
+  for (int f = 0; f < given; ++f) MutableAt(row, f) = Encode(values[f]);
+  for (int f = given; f < field_count_; ++f) MutableAt(row, f) = Cell::Simple(Cell::Tag::kNull, 0);
   deleted_.push_back(0);
   if (tag != 0 && !tagged_) {
     tags_.assign(row, 0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,7 @@ class TableSink : public RecordsetSink {
 
   ~TableSink() override {
     if (auto db = db_.lock()) {
+      db->Unkeep(insert_key_);
       try {
         db->FlushPendingWrites();
       } catch (const std::exception&) {
@@ -91,16 +93,39 @@ class TableSink : public RecordsetSink {
         same = false;
       }
     }
-    if (!same) insert_sql_ = BuildInsert(present_);
+    if (!same) {
+      insert_sql_ = BuildInsert(present_);
+      db->Unkeep(insert_key_);
+      insert_key_ = 0;
+    }
     db->BeginBulkWrites();
-    Statement st = db->PrepareForBulk(insert_sql_);
+    // The INSERT stays prepared in the database from row to row, so a load
+    // costs no statement lookup per row; the database releases it before it
+    // closes. An adopted connection keeps nothing: the statement comes from
+    // the database each time there.
+    Statement* st = db->Kept(insert_key_);
+    std::optional<Statement> borrowed;
+    if (st == nullptr) {
+      if (db->owns_handle()) {
+        insert_key_ = db->Keep(insert_sql_);
+        st = db->Kept(insert_key_);
+      }
+      if (st == nullptr) st = &borrowed.emplace(db->PrepareForBulk(insert_sql_));
+    }
+    // Every named column is bound again for each row, so the bindings of
+    // the row before need no clearing; a kept statement is reset after each
+    // row, failed or not, so that it never holds the transaction open.
+    struct ResetAfter {
+      Statement* st;
+      ~ResetAfter() { st->Reset(); }
+    } reset_after{st};
     int index = 0;
     for (size_t i = 0; i < plans_.size(); ++i) {
       if (!present_[i]) continue;
       Encode(values[i], plans_[i], &stored_[i]);
-      BindStored(st, ++index, stored_[i], TextBinding::kStatic);
+      BindStored(*st, ++index, stored_[i], TextBinding::kStatic);
     }
-    st.Run();
+    st->Run();
     return db->LastInsertRowid();
   }
 
@@ -175,6 +200,7 @@ class TableSink : public RecordsetSink {
   std::vector<StoredValue> stored_;  // per column, alive until the step
   std::vector<bool> present_;  // the columns the INSERT of insert_sql_ names
   std::string insert_sql_;
+  uint64_t insert_key_ = 0;  // the kept INSERT of insert_sql_, 0 when none
 };
 
 }  // namespace

@@ -6,7 +6,9 @@
 // Bulk loads: writes through the set run inside a transaction the database
 // opens by itself when none is open, committed before the connection is
 // used for anything else (see Database::FlushPendingWrites), so loading a
-// million rows costs one commit instead of one per row.
+// million rows costs one commit instead of one per row. The set's INSERT
+// stays prepared in the database from row to row (Database::Keep), so a row
+// costs no statement lookup; the database releases it before it closes.
 #ifndef ZV_DATA_SQLITE_TABLE_RECORDSET_H_
 #define ZV_DATA_SQLITE_TABLE_RECORDSET_H_
 

@@ -3,6 +3,9 @@
 // AddNew/Update/Delete reach SQLite.
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
 
 #include "data/datetime.h"
 #include "data/sqlite/catalog_store.h"
@@ -275,6 +278,125 @@ TEST_F(LiveTableTest, WritesAfterTheDatabaseIsGoneFailCleanly) {
   } catch (const PlatformError& e) {
     EXPECT_EQ(e.number(), err::kAdoObjectClosed);
   }
+}
+
+// A load long enough to fill many pages of the set's rows, with a row that
+// fails and a row that names fewer columns in the middle of it; the loaded
+// rows are then edited and deleted through the same set.
+TEST_F(LiveTableTest, LoadedRowsStayEditableThroughTheSameSet) {
+  constexpr int kRows = 50'000;
+  std::shared_ptr<Recordset> rs = Open();
+  for (int k = 1; k <= kRows; ++k) {
+    if (k == 20'000) {
+      // A duplicate key fails on its own row; the load goes on after it.
+      rs->AddNew();
+      rs->SetValue("K", 7);
+      EXPECT_THROW(rs->Update(), DatabaseError);
+      rs->CancelUpdate();
+    }
+    if (k == 30'000) {
+      // X left Empty is not named: another INSERT, then the usual one again.
+      rs->AddNew();
+      rs->SetValue("K", k);
+      rs->SetValue("X", Variant());
+      rs->Update();
+      continue;
+    }
+    AddRow(*rs, k, k % 2 != 0 ? "odd" : "even", "1.5");
+  }
+  EXPECT_EQ(rs->RecordCount(), kRows);
+  EXPECT_EQ(Query("SELECT count(*), count(C), tsql_sum(Q) FROM temp.\"#W\""),
+            "50000|49999|74998.5r");
+  EXPECT_EQ(Query("SELECT C, Q FROM temp.\"#W\" WHERE K IN (3, 50000) ORDER BY K"),
+            "'odd  '|1.5r\n'even '|1.5r");
+
+  rs->MoveFirst();
+  rs->SetValue("Q", *Decimal::Parse("2.25"));
+  rs->Update();
+  rs->SetAbsolutePosition(30'000);
+  EXPECT_TRUE(rs->Value("C").IsNull());
+  rs->SetValue("C", "late");
+  rs->Update();
+  rs->MoveLast();
+  rs->Delete();
+  rs->MoveLast();
+  EXPECT_EQ(rs->Value("K").ToLong(), kRows - 1);
+  EXPECT_EQ(Query("SELECT K, C, Q FROM temp.\"#W\" WHERE K IN (1, 30000) ORDER BY K"),
+            "1|'odd  '|2.25r\n30000|'late '|NULL");
+  EXPECT_EQ(Query("SELECT count(*), max(K) FROM temp.\"#W\""), "49999|49999");
+  rs = Open();
+  EXPECT_EQ(rs->RecordCount(), kRows - 1);
+}
+
+// The set keeps its INSERT prepared from row to row; the database releases
+// it when it closes first, committing what was loaded.
+TEST_F(LiveTableTest, TheDatabaseMayCloseWhileTheSetKeepsItsInsert) {
+  const std::filesystem::path dir = testing::TempDir("kept_insert");
+  const std::string file = (dir / "load.db").string();
+  db_ = Database::Open(file);
+  db_->Execute("CREATE TABLE W (K INTEGER PRIMARY KEY, C TEXT)");
+  std::shared_ptr<Recordset> rs = OpenTableRecordset(db_, "W");
+  for (int k = 1; k <= 3; ++k) {
+    rs->AddNew();
+    rs->SetValue("K", k);
+    rs->SetValue("C", "c" + std::to_string(k));
+    rs->Update();
+  }
+  db_.reset();
+  rs->AddNew();
+  rs->SetValue("K", 4);
+  try {
+    rs->Update();
+    FAIL() << "no error";
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.number(), err::kAdoObjectClosed);
+  }
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->RecordCount(), 3);
+  rs.reset();
+  db_ = Database::Open(file);
+  EXPECT_EQ(Query("SELECT group_concat(C) FROM W"), "'c1,c2,c3'");
+  db_.reset();
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(LiveTableTest, KeptStatementsLastUntilReleased) {
+  const uint64_t key = db_->Keep("SELECT 41 + 1");
+  ASSERT_NE(key, 0u);
+  Statement* st = db_->Kept(key);
+  ASSERT_NE(st, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(st->Step());
+    EXPECT_EQ(st->ColumnInt64(0), 42);
+    st->Reset();
+  }
+  // The same text prepared meanwhile is another statement.
+  EXPECT_EQ(Query("SELECT 41 + 1"), "42");
+  EXPECT_EQ(db_->Kept(key), st);
+  db_->Unkeep(key);
+  EXPECT_EQ(db_->Kept(key), nullptr);
+  EXPECT_EQ(db_->Kept(0), nullptr);
+  db_->Unkeep(key);  // releasing twice is harmless
+}
+
+// A connection the engine adopted keeps nothing prepared between uses, so a
+// load through a set leaves no statement open on the owner's handle.
+TEST(AdoptedLoadTest, NothingStaysPreparedOnTheOwnersHandle) {
+  sqlite3* handle = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &handle), SQLITE_OK);
+  {
+    std::shared_ptr<Database> db = Database::Adopt(handle);
+    EXPECT_EQ(db->Keep("SELECT 1"), 0u);
+    db->Execute("CREATE TABLE W (K INTEGER PRIMARY KEY, C TEXT)");
+    std::shared_ptr<Recordset> rs = OpenTableRecordset(db, "W");
+    for (int k = 1; k <= 3; ++k) {
+      rs->AddNew();
+      rs->SetValue("K", k);
+      rs->Update();
+    }
+    EXPECT_EQ(sqlite3_next_stmt(handle, nullptr), nullptr);
+  }
+  EXPECT_EQ(sqlite3_close(handle), SQLITE_OK);
 }
 
 }  // namespace
