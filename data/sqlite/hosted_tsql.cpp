@@ -15,11 +15,13 @@ namespace zv::sqlite {
 namespace {
 
 // Connections the engine is hosted in, so that a second load of the
-// extension on the same connection does not put a second engine on it.
+// extension on the same connection does not put a second engine on it. An
+// object, not a pointer kept forever: the extension is unloaded when its
+// last connection closes, and its memory must go with it.
 std::mutex hosted_mutex;
 std::unordered_set<sqlite3*>& HostedConnections() {
-  static auto* set = new std::unordered_set<sqlite3*>();
-  return *set;
+  static std::unordered_set<sqlite3*> set;
+  return set;
 }
 
 // "VARCHAR(10)"; the MAX types as "VARCHAR_MAX", a name SQLite accepts.
