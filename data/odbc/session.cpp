@@ -72,6 +72,13 @@ void Session::RunBatch(std::string_view tsql, bool keep_sets, int timeout_second
 
 std::string Session::CallHosted(const std::string& call, ParameterSet* params,
                                 int timeout_seconds) {
+  if (timeout_seconds > 0) {
+    // The hosted engine stops the call itself; the driver cannot.
+    Statement limit(Live());
+    limit.ExecDirect("SELECT zv_time_limit(" + std::to_string(timeout_seconds) + ")");
+    while (limit.MoreResults()) {
+    }
+  }
   Statement statement(Live());
   if (timeout_seconds > 0) statement.SetQueryTimeout(timeout_seconds);
   if (params && !params->empty()) params->BindAllAsInputs(statement);

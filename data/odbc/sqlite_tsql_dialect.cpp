@@ -83,6 +83,14 @@ void MapDeclaredType(ColumnDescription& c) {
 void SqliteTsqlDialect::AdjustColumn(ColumnDescription& c) { MapDeclaredType(c); }
 
 void SqliteTsqlDialect::AdjustError(DbError& e) {
+  // Without the engine (LoadExt missing, or naming a file that did not
+  // load: the driver then connects all the same), say what to do.
+  if (e.description.find("no such function: zv_") != std::string::npos) {
+    e.description =
+        "The SQLite data source has no T-SQL engine: give the path of libzv_tsql.so in the "
+        "connection string's LoadExt (" + e.description + ")";
+    return;
+  }
   // The driver writes "[SQLite]<text> (<code>)"; the engine's text starts
   // with "[SQLSTATE/native] ".
   const std::string& d = e.description;

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -44,6 +46,7 @@ struct HostedState {
   sqlite3* handle;
   std::shared_ptr<EmbeddedConnection> connection;
   int kept_tables = 0;  // zv_result_1..n of the last call
+  int next_limit_seconds = 0;  // zv_time_limit: for the next call only
   bool busy = false;
 
   Database& database() { return *connection->database(); }
@@ -159,12 +162,27 @@ void Answer(sqlite3_context* ctx, Body&& body) {
     return;
   }
   state->busy = true;
+  BatchRunner& runner = state->connection->runner();
+  if (state->next_limit_seconds > 0) {
+    runner.SetDeadline(std::chrono::steady_clock::now() +
+                       std::chrono::seconds(state->next_limit_seconds));
+    state->next_limit_seconds = 0;
+  }
   try {
     state->DropKeptTables();
     std::string reply = body(*state);
+    runner.SetDeadline(std::nullopt);
     sqlite3_result_text(ctx, reply.data(), static_cast<int>(reply.size()), SQLITE_TRANSIENT);
   } catch (const DatabaseError& e) {
-    ReportError(ctx, e.error().sql_state, e.error().native_error, e.error().description);
+    // A statement stopped by the time limit fails with SQLite's interrupt:
+    // the caller is told it timed out.
+    bool late = runner.DeadlinePassed();
+    runner.SetDeadline(std::nullopt);
+    if (late) {
+      ReportError(ctx, "HYT00", 0, "Query timeout expired");
+    } else {
+      ReportError(ctx, e.error().sql_state, e.error().native_error, e.error().description);
+    }
   } catch (const PlatformError& e) {
     ReportError(ctx, "HY000", 0, e.description());
   } catch (const std::bad_alloc&) {
@@ -172,7 +190,16 @@ void Answer(sqlite3_context* ctx, Body&& body) {
   } catch (const std::exception& e) {
     ReportError(ctx, "HY000", 0, e.what());
   }
+  runner.SetDeadline(std::nullopt);
   state->busy = false;
+}
+
+// zv_time_limit(seconds): the next zv_batch call stops with a timeout
+// (HYT00) once it has run that long.
+void SetTimeLimit(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  auto* state = static_cast<HostedState*>(sqlite3_user_data(ctx));
+  state->next_limit_seconds = std::max(0, sqlite3_value_int(argv[0]));
+  sqlite3_result_int(ctx, state->next_limit_seconds);
 }
 
 void RunBatch(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -281,6 +308,10 @@ int HostTsql(sqlite3* db, std::string* error) {
   if (rc == SQLITE_OK) {
     rc = sqlite3_create_function_v2(db, "zv_procedure_parameters", 1, SQLITE_UTF8, state,
                                     DescribeProcedure, nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_create_function_v2(db, "zv_time_limit", 1, SQLITE_UTF8, state, SetTimeLimit,
+                                      nullptr, nullptr, nullptr);
+    }
     if (rc != SQLITE_OK) {
       std::string message = sqlite3_errmsg(db);
       sqlite3_create_function_v2(db, "zv_batch", -1, SQLITE_UTF8, nullptr, nullptr, nullptr,

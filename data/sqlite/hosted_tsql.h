@@ -2,7 +2,7 @@
 // SQLite ODBC driver's, when it loads the engine as an extension
 // (libzv_tsql.so, named in the connection string's LoadExt). The data
 // source then runs the library's T-SQL itself, as SQL Server would, and a
-// client reaches it through two SQL functions:
+// client reaches it through these SQL functions:
 //
 //   SELECT zv_batch(batch)
 //   SELECT zv_batch(batch, declarations, value, ...)
@@ -12,6 +12,9 @@
 //       The parameter list of a stored procedure (@RETURN_VALUE first) as
 //       one result set: NAME, DIRECTION, TYPE, SIZE, PRECISION, SCALE,
 //       HAS_DEFAULT (record-set direction and type codes).
+//   SELECT zv_time_limit(seconds)
+//       The next zv_batch call fails with a timeout (HYT00, "Query timeout
+//       expired") once it has run that long.
 //
 // Both answer with a reply text of lines separated by "\n": the first is
 // the number of rows the last statement touched (-1 when none reported
@@ -33,7 +36,7 @@ struct sqlite3;
 
 namespace zv::sqlite {
 
-// Puts the engine on `db` and registers the two functions. Registering a
+// Puts the engine on `db` and registers its functions. Registering a
 // connection twice keeps the first. Returns SQLITE_OK, or an SQLite error
 // code with `error` set.
 int HostTsql(sqlite3* db, std::string* error);

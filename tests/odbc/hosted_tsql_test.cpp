@@ -158,16 +158,22 @@ TEST_F(HostedOdbc, QuotesInTextsAndParametersNeverChangeTheStatement) {
 
 TEST_F(HostedOdbc, ADataSourceWithoutTheEngineSaysSo) {
   std::string database = testing::FreshDatabasePath("hosted_without_engine");
-  OdbcConnection db(std::make_unique<SqliteTsqlDialect>());
-  db.Open("DRIVER=" + testing::SqliteDriverPath() + ";Database=" + database);
-  try {
-    db.Execute("SELECT 1 AS A");
-    ADD_FAILURE() << "a batch ran without the engine";
-  } catch (const PlatformError& e) {
-    EXPECT_EQ(e.number(), err::kAdoCommandError);
-    EXPECT_NE(e.description().find("zv_batch"), std::string::npos) << e.description();
-    ASSERT_EQ(db.GetErrors().Count(), 1);
-    EXPECT_EQ(db.GetErrors().Item(0).description, e.description());
+  // No LoadExt, and a LoadExt naming a file that is not there (the driver
+  // connects all the same).
+  for (std::string extra : {std::string(), std::string(";LoadExt=/nonexistent/libzv_tsql.so")}) {
+    SCOPED_TRACE(extra);
+    OdbcConnection db(std::make_unique<SqliteTsqlDialect>());
+    db.Open("DRIVER=" + testing::SqliteDriverPath() + ";Database=" + database + extra);
+    try {
+      db.Execute("SELECT 1 AS A");
+      ADD_FAILURE() << "a batch ran without the engine";
+    } catch (const PlatformError& e) {
+      EXPECT_EQ(e.number(), err::kAdoCommandError);
+      EXPECT_NE(e.description().find("no T-SQL engine"), std::string::npos) << e.description();
+      EXPECT_NE(e.description().find("LoadExt"), std::string::npos) << e.description();
+      ASSERT_EQ(db.GetErrors().Count(), 1);
+      EXPECT_EQ(db.GetErrors().Item(0).description, e.description());
+    }
   }
 }
 
