@@ -214,6 +214,10 @@ class PageMemory {
   char* next_ = nullptr;
   size_t left_ = 0;
   size_t reserved_ = 0;
+  // Where the current block stops being backed by memory: the pages ahead
+  // of the rows are asked for a huge page's worth at a time.
+  char* backed_end_ = nullptr;
+  char* block_end_ = nullptr;
 };
 
 class RowStore {
