@@ -99,7 +99,7 @@ std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::string_view source
     {
       // A data source hosting T-SQL reads the table first and answers with
       // the query that reads the rows it sent back.
-      std::string query = session_->dialect->Translate(text);
+      std::string query;
       if (session_->dialect->HostsTsql()) {
         std::vector<std::string> queries =
             session_->RunHosted(text, nullptr, command_timeout, nullptr);
@@ -107,6 +107,8 @@ std::shared_ptr<Recordset> OdbcConnection::OpenRecordset(std::string_view source
           throw DriverError({MakeRecord("HY000", "'" + text + "' returned no rows to open.")});
         }
         query = queries.front();
+      } else {
+        query = session_->dialect->Translate(text);
       }
       Statement statement(connection);
       if (command_timeout > 0) statement.SetQueryTimeout(command_timeout);
